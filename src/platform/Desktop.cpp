@@ -1,0 +1,24 @@
+#include "platform/Desktop.h"
+
+std::vector<Desktop::FileFilter> parseFilterString(const std::string &filter)
+{
+    std::vector<std::string> parts;
+    std::string current;
+    for (char c : filter) {
+        if (c == '|') {
+            parts.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty())
+        parts.push_back(current);
+    std::vector<Desktop::FileFilter> filters;
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].empty() && parts[i + 1].empty())
+            break; // the "||" that ends the list
+        filters.push_back({parts[i], parts[i + 1]});
+    }
+    return filters;
+}
