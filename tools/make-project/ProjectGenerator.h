@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Writes a synthetic DVD-Rebuilder working folder: Rebuilder.INF, Rebuilder.ECL and one
+// AviSynth script per cell, all with CR LF line ends. The same options always give the same
+// bytes (apart from the folder path written into the ECL and the scripts).
+//
+// The ECL is written in exactly the form our own writer emits, so loading the folder and saving
+// it without a change gives back the same INF and ECL byte for byte: segment-level keys carry
+// the same value in every item of a segment, "vbr_brate_min="/"vbr_brate_max=" hold the
+// segment's extremes, and each key is followed by the lines the writer puts after it.
+struct GeneratorOptions {
+    unsigned seed = 1;
+    int titleSets = 2;        // 1..99
+    int segments = 6;         // at least titleSets; each title set gets at least one
+    int cellsPerSegment = 3;  // exact, or with varyCellCounts anything from one less to two more; 1..999
+    bool varyCellCounts = true;
+    int cceType = 3;          // "CCEType=": 0..3 (picks the ECL's key variants)
+    int encoderMode = 1;      // "mode=": 1 = CCE, 3 = PRO
+    bool qCharF = true;       // CCE type 1: quality as "q_char_f=" (read back as type -1)
+    bool decimalComma = false; // every "Reduction=" written with "," as decimal mark
+    int opvEvery = 5;         // segments 1, 1 + n, 1 + 2n, ... are OPV; 0 = none
+    int customMatrixEvery = 4; // segments 2, 2 + n, ... carry a custom matrix (qmat_idx=-1); 0 = none
+    int disagreeingScanEvery = 7; // segments 3, 3 + n, ... whose cells disagree on progressive/alternate_scan
+    int shortCellPercent = 8; // chance of a cell of 10 frames or fewer
+    // Plants the cases a demonstration needs whatever the seed: short cells (one of them with
+    // the other mode's code), a cell below 500 kbit/s, an OPV segment.
+    bool plantDemoCases = false;
+    // Without the scripts only the two project files are written: enough to time their reading
+    // and writing, and creating tens of thousands of small files is slow on some file systems.
+    bool writeScripts = true;
+};
+
+// 2 title sets, 6 segments, about 20 cells, CCE 2.70.
+GeneratorOptions demoOptions(unsigned seed);
+// Thousands of segments over up to 99 title sets, cellsPerSegment cells each.
+GeneratorOptions stressOptions(unsigned seed, int segments = 3000, int cellsPerSegment = 6);
+
+// Writes the project into `folder` (created when missing). On success returns true and, when
+// infPathOut is given, stores the path of the written Rebuilder.INF there. False when the options
+// are out of range or a file cannot be written; `errorOut` then says why.
+bool generateProject(const GeneratorOptions &options, const std::string &folder, std::string *infPathOut,
+                     std::string *errorOut = nullptr);

@@ -1,0 +1,102 @@
+// make-project: writes a synthetic DVD-Rebuilder working folder for demos, tests and benchmarks.
+
+#include "ProjectGenerator.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char *const kUsage =
+    "usage: make-project [--seed N] [--size demo|stress|SEGMENTS] [--cells-per-segment N]\n"
+    "                    [--cce-type 0-3] [--decimal-comma] <output folder>\n"
+    "Writes Rebuilder.INF, Rebuilder.ECL and one AviSynth script per cell into the folder\n"
+    "and prints the path of the INF.\n"
+    "  --size demo      2 title sets, 6 segments, about 20 cells (the default)\n"
+    "  --size stress    3000 segments\n"
+    "  --size N         N segments\n";
+
+int usage(const char *problem)
+{
+    if (problem)
+        std::fprintf(stderr, "make-project: %s\n", problem);
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+bool parseNumber(const char *text, long long lo, long long hi, long long &value)
+{
+    char *end = nullptr;
+    value = std::strtoll(text, &end, 10);
+    return end != text && *end == '\0' && value >= lo && value <= hi;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    long long seed = 1;
+    std::string size = "demo";
+    long long cellsPerSegment = -1;
+    long long cceType = -1;
+    bool decimalComma = false;
+    std::string folder;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--seed" && hasValue) {
+            if (!parseNumber(argv[++i], 0, 0xFFFFFFFFll, seed))
+                return usage("--seed takes a number from 0 to 4294967295");
+        } else if (arg == "--size" && hasValue) {
+            size = argv[++i];
+        } else if (arg == "--cells-per-segment" && hasValue) {
+            if (!parseNumber(argv[++i], 1, 999, cellsPerSegment))
+                return usage("--cells-per-segment takes a number from 1 to 999");
+        } else if (arg == "--cce-type" && hasValue) {
+            if (!parseNumber(argv[++i], 0, 3, cceType))
+                return usage("--cce-type takes 0, 1, 2 or 3");
+        } else if (arg == "--decimal-comma") {
+            decimalComma = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage(("unknown or incomplete option " + arg).c_str());
+        } else if (folder.empty()) {
+            folder = arg;
+        } else {
+            return usage("only one output folder");
+        }
+    }
+    if (folder.empty())
+        return usage("no output folder given");
+
+    GeneratorOptions options;
+    long long segments = 0;
+    if (size == "demo") {
+        options = demoOptions(unsigned(seed));
+        if (cellsPerSegment > 0)
+            options.cellsPerSegment = int(cellsPerSegment);
+    } else if (size == "stress") {
+        options = stressOptions(unsigned(seed), 3000, cellsPerSegment > 0 ? int(cellsPerSegment) : 6);
+    } else if (parseNumber(size.c_str(), 1, 99 * 49998, segments)) {
+        options = stressOptions(unsigned(seed), int(segments), cellsPerSegment > 0 ? int(cellsPerSegment) : 6);
+    } else {
+        return usage("--size takes demo, stress or a number of segments");
+    }
+    if (cceType >= 0)
+        options.cceType = int(cceType);
+    options.decimalComma = decimalComma;
+
+    std::string infPath;
+    std::string error;
+    if (!generateProject(options, folder, &infPath, &error)) {
+        std::fprintf(stderr, "make-project: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", infPath.c_str());
+    return 0;
+}
