@@ -62,6 +62,7 @@ bool LineReader::open(const std::string &path)
     if (std::filesystem::is_directory(toFsPath(path), error))
         return false;
     m_file = openFile(path, false);
+    m_pending.reset();
     m_buffer.resize(readChunk);
     m_pos = m_end = 0;
     m_eof = m_failed = false;
@@ -76,8 +77,20 @@ void LineReader::close()
     m_file = nullptr;
 }
 
+void LineReader::unread(std::string line)
+{
+    m_pending = std::move(line);
+    --m_lineNumber;
+}
+
 bool LineReader::next(std::string &line)
 {
+    if (m_pending) {
+        line = std::move(*m_pending);
+        m_pending.reset();
+        ++m_lineNumber;
+        return true;
+    }
     line.clear();
     if (!m_file)
         return false;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     bool isOpen() const { return m_file != nullptr; }
     // False at the end of the file or on a read error (see failed()).
     bool next(std::string &line);
+    // Hands `line` out again at the next call of next(): for readers that find the end of a
+    // block only by reading the line after it.
+    void unread(std::string line);
     bool failed() const { return m_failed; }
     // 1-based number of the line that next() returned last.
     long long lineNumber() const { return m_lineNumber; }
@@ -35,6 +39,7 @@ public:
 
 private:
     std::FILE *m_file = nullptr;
+    std::optional<std::string> m_pending;
     std::vector<char> m_buffer;
     std::size_t m_pos = 0;
     std::size_t m_end = 0;

@@ -1,0 +1,134 @@
+#include "project/ProjectFiles.h"
+
+#include "common/TextFile.h"
+#include "platform/Desktop.h"
+
+namespace {
+
+const char *const saveFailed = "Error saving... please restore .bak files";
+
+std::string withDetail(const char *message, const ReadError &error)
+{
+    return error.detail.empty() ? std::string(message) : std::string(message) + "\n" + error.detail;
+}
+
+} // namespace
+
+bool copyTextFile(const std::string &source, const std::string &destination, bool overwrite, bool sourceRequired)
+{
+    if (!overwrite && isReadableFile(destination))
+        return true;
+    LineReader in;
+    if (!in.open(source))
+        return !sourceRequired;
+    LineWriter out;
+    if (!out.open(destination))
+        return false;
+    std::string line;
+    while (in.next(line))
+        out.writeLine(line);
+    if (in.failed())
+        return false; // the writer drops its temporary file; the destination is untouched
+    return out.commit();
+}
+
+bool Project::load(const std::string &path, Desktop &desktop)
+{
+    clear();
+    infPath = path;
+    ReadError error;
+    if (!readInf(*this, path, desktop, error)) {
+        clear();
+        desktop.showMessage(withDetail("Error loading Rebuilder.INF", error));
+        return false;
+    }
+    if (!readEcl(*this, eclPath(), error)) {
+        clear();
+        desktop.showMessage(withDetail("Error loading Rebuilder.ECL", error));
+        return false;
+    }
+    initialTotalSize = targetTotalSize = currentTotalSize();
+    return true;
+}
+
+bool Project::save(Desktop &desktop, const PredictionStep &predict)
+{
+    if (!isLoaded())
+        return false;
+    const std::string inf = infPath;
+    const std::string ecl = eclPath();
+
+    // What DVD-Rebuilder wrote is kept once, before anything is changed.
+    if (!copyTextFile(inf, inf + ".original", false, true) || !copyTextFile(ecl, ecl + ".original", false, true)) {
+        desktop.showMessage(saveFailed);
+        return false;
+    }
+    if (needsPrediction() && predict && !predict())
+        return false;
+
+    if (!copyTextFile(inf, inf + ".bak", true, true)) {
+        desktop.showMessage(saveFailed);
+        return false;
+    }
+    switch (writeInf(*this, inf + ".bak", inf)) {
+    case WriteResult::Ok:
+        break;
+    case WriteResult::SourceUnreadable:
+        desktop.showMessage("Error saving Rebuilder.INF... please restore .bak files");
+        return false;
+    case WriteResult::WriteFailed:
+        desktop.showMessage(saveFailed);
+        return false;
+    }
+
+    if (!copyTextFile(ecl, ecl + ".bak", true, true)) {
+        desktop.showMessage(saveFailed);
+        return false;
+    }
+    switch (writeEcl(*this, ecl + ".bak", ecl)) {
+    case WriteResult::Ok:
+        break;
+    case WriteResult::SourceUnreadable:
+        desktop.showMessage("Error saving Rebuilder.ECL... please restore .bak files");
+        return false;
+    case WriteResult::WriteFailed:
+        desktop.showMessage(saveFailed);
+        return false;
+    }
+
+    for (Segment &segment : segments)
+        segment.replanned = false;
+    scriptsModified = false;
+    return true;
+}
+
+bool restoreOriginals(const Project &project, Desktop &desktop)
+{
+    if (!desktop.askYesNo("This will exit the program, restoring DVD-Rebuilder original files.\n"
+                          "Do you want to continue?"))
+        return false;
+    // A missing ".original" means the project was never saved: the file stays as it is.
+    if (!project.infPath.empty()) {
+        if (!copyTextFile(project.infPath + ".original", project.infPath, true, false)) {
+            desktop.showMessage("Problems restoring original Rebuilder.inf.", Desktop::Icon::Error);
+            return false;
+        }
+        const std::string ecl = project.eclPath();
+        if (!copyTextFile(ecl + ".original", ecl, true, false)) {
+            desktop.showMessage("Problems restoring original Rebuilder.ECL.", Desktop::Icon::Error);
+            return false;
+        }
+    }
+    for (const Segment &segment : project.segments) {
+        for (const Cell &cell : segment.cells) {
+            if (cell.name.empty())
+                continue;
+            if (!copyTextFile(cell.name + ".bak", cell.name, true, false)) {
+                desktop.showMessage("Problems restoring scripts...", Desktop::Icon::Error);
+                return false;
+            }
+        }
+    }
+    desktop.exitProgram(0);
+    return true;
+}

@@ -1,0 +1,274 @@
+#include "project/Project.h"
+#include "project/ProjectFiles.h"
+#include "common/TextFile.h"
+#include "support/FakeDesktop.h"
+#include "support/ProjectFilesBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+const char *const saveFailed = "Error saving... please restore .bak files";
+
+struct SavedProject {
+    TempFolder folder;
+    ProjectFilesBuilder files;
+    FakeDesktop desktop;
+    Project project;
+    std::string inf;
+    std::string ecl;
+
+    SavedProject()
+    {
+        files.add(1, 1, 1, 1000, 4000).itemLines = {"video_type=16"};
+        files.add(1, 1, 2, 2000, 3000).itemLines = {"video_type=16"};
+        files.add(1, 2, 1, 1500, 5000).itemLines = {"video_type=4", "opv_q_factor=10"};
+        inf = files.writeTo(folder);
+        ecl = folder.file("Rebuilder.ECL");
+        EXPECT_TRUE(project.load(inf, desktop));
+    }
+};
+
+std::size_t filesIn(const std::string &folder)
+{
+    return std::size_t(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+} // namespace
+
+TEST(CopyTextFile, TheFourRules)
+{
+    struct Case {
+        const char *name;
+        const char *source;      // nullptr: no source file
+        const char *destination; // nullptr: no destination file
+        bool overwrite;
+        bool sourceRequired;
+        bool result;
+        const char *after; // the destination afterwards; nullptr: still absent
+    };
+    const Case cases[] = {
+        {"an existing copy is kept", "new\r\n", "old\r\n", false, true, true, "old\r\n"},
+        {"an existing copy is replaced when asked", "new\r\n", "old\r\n", true, true, true, "new\r\n"},
+        {"a missing required source fails", nullptr, "old\r\n", true, true, false, "old\r\n"},
+        {"a missing optional source copies nothing", nullptr, nullptr, true, false, true, nullptr},
+        {"lines get CR LF, no empty line at the end", "a\nb\n", nullptr, false, true, true, "a\r\nb\r\n"},
+        {"a last line without line end gets one", "a\r\nb", nullptr, false, true, true, "a\r\nb\r\n"},
+        {"empty lines inside are kept", "a\n\nb\n", nullptr, false, true, true, "a\r\n\r\nb\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string source = folder.file("Rebuilder.INF");
+        const std::string destination = folder.file("Rebuilder.INF.bak");
+        if (c.source)
+            folder.write("Rebuilder.INF", c.source);
+        if (c.destination)
+            folder.write("Rebuilder.INF.bak", c.destination);
+        EXPECT_EQ(copyTextFile(source, destination, c.overwrite, c.sourceRequired), c.result);
+        EXPECT_EQ(readBytes(destination), c.after ? c.after : "<missing>");
+    }
+}
+
+TEST(CopyTextFile, AnUnwritableDestinationFailsAndKeepsWhatWasThere)
+{
+    TempFolder folder;
+    const std::string source = folder.write("a.txt", "a\r\n");
+    EXPECT_FALSE(copyTextFile(source, folder.file("missing/a.txt"), true, true));
+    std::filesystem::create_directory(toFsPath(folder.file("a.txt.bak")));
+    EXPECT_FALSE(copyTextFile(source, folder.file("a.txt.bak"), true, true));
+    EXPECT_EQ(filesIn(folder.path()), 2u); // no temporary file left behind
+}
+
+TEST(ProjectSave, WritesCopiesThenBothFiles)
+{
+    SavedProject saved;
+    const std::string originalInf = readBytes(saved.inf);
+    const std::string originalEcl = readBytes(saved.ecl);
+    saved.project.segment(0).cells[0].bitrate = 2000;
+    saved.project.scriptsModified = true;
+    saved.project.segment(0).replanned = true; // VBR: no prediction needed
+    int predictions = 0;
+    ASSERT_TRUE(saved.project.save(saved.desktop, [&] { return ++predictions, true; }));
+    EXPECT_EQ(predictions, 0);
+    EXPECT_TRUE(saved.desktop.messages.empty());
+    EXPECT_EQ(readBytes(saved.inf + ".original"), originalInf);
+    EXPECT_EQ(readBytes(saved.ecl + ".original"), originalEcl);
+    EXPECT_EQ(readBytes(saved.inf + ".bak"), originalInf);
+    EXPECT_EQ(readBytes(saved.ecl + ".bak"), originalEcl);
+    EXPECT_NE(readBytes(saved.inf).find("Frames=1000\r\nReduction=25.0\r\n"), std::string::npos);
+    EXPECT_NE(readBytes(saved.ecl).find("vbr_brate_avg=2000\r\n"), std::string::npos);
+    EXPECT_FALSE(saved.project.scriptsModified);
+    EXPECT_FALSE(saved.project.segment(0).replanned);
+    EXPECT_EQ(filesIn(saved.folder.path()), 6u);
+}
+
+TEST(ProjectSave, SavingTwiceKeepsTheFirstOriginal)
+{
+    SavedProject saved;
+    const std::string originalInf = readBytes(saved.inf);
+    saved.project.segment(0).cells[0].bitrate = 2000;
+    ASSERT_TRUE(saved.project.save(saved.desktop, nullptr));
+    const std::string firstInf = readBytes(saved.inf);
+    const std::string firstEcl = readBytes(saved.ecl);
+    saved.project.segment(0).cells[0].bitrate = 3000;
+    ASSERT_TRUE(saved.project.save(saved.desktop, nullptr));
+    EXPECT_EQ(readBytes(saved.inf + ".original"), originalInf);
+    EXPECT_EQ(readBytes(saved.inf + ".bak"), firstInf);
+    EXPECT_EQ(readBytes(saved.ecl + ".bak"), firstEcl);
+    EXPECT_NE(readBytes(saved.inf).find("Frames=1000\r\nReduction=37.5\r\n"), std::string::npos);
+}
+
+TEST(ProjectSave, PredictionRunsForReplannedOpvSegmentsAndItsCancelWritesNothing)
+{
+    SavedProject saved;
+    saved.files.writeTo(saved.folder); // fresh files, with old copies beside them
+    saved.folder.write("Rebuilder.INF.bak", "older inf\r\n");
+    saved.folder.write("Rebuilder.ECL.bak", "older ecl\r\n");
+    const std::string inf = readBytes(saved.inf);
+    const std::string ecl = readBytes(saved.ecl);
+    Segment &opv = saved.project.segment(1);
+    ASSERT_FALSE(opv.vbrMode);
+    opv.replanned = true;
+    opv.cells[0].bitrate = 2500;
+    int predictions = 0;
+    EXPECT_FALSE(saved.project.save(saved.desktop, [&] { return ++predictions, false; }));
+    EXPECT_EQ(predictions, 1);
+    EXPECT_TRUE(saved.desktop.messages.empty());
+    EXPECT_EQ(readBytes(saved.inf), inf);
+    EXPECT_EQ(readBytes(saved.ecl), ecl);
+    EXPECT_EQ(readBytes(saved.inf + ".bak"), "older inf\r\n");
+    EXPECT_EQ(readBytes(saved.ecl + ".bak"), "older ecl\r\n");
+    EXPECT_TRUE(opv.replanned);
+
+    // The prediction stores its Q factor; the save then writes it.
+    EXPECT_TRUE(saved.project.save(saved.desktop, [&] {
+        opv.settings.opvQFactor = 33;
+        return true;
+    }));
+    EXPECT_NE(readBytes(saved.ecl).find("opv_q_factor=33\r\n"), std::string::npos);
+    EXPECT_FALSE(opv.replanned);
+}
+
+TEST(ProjectSave, FailuresStopWithTheMessageAndLeaveTheFiles)
+{
+    struct Case {
+        const char *name;
+        std::function<void(SavedProject &)> breakIt;
+        std::string message;
+        bool infRewritten; // the INF step had already finished
+    };
+    auto blockWith = [](const char *name) {
+        return [name](SavedProject &saved) {
+            std::filesystem::create_directory(toFsPath(saved.folder.file(name)));
+        };
+    };
+    const Case cases[] = {
+        {"ECL vanished", [](SavedProject &saved) { std::filesystem::remove(toFsPath(saved.ecl)); }, saveFailed, false},
+        {"INF vanished", [](SavedProject &saved) { std::filesystem::remove(toFsPath(saved.inf)); }, saveFailed, false},
+        {"INF copy cannot be written", blockWith("Rebuilder.INF.bak"), saveFailed, false},
+        {"INF original cannot be written", blockWith("Rebuilder.INF.original"), saveFailed, false},
+        {"ECL copy cannot be written", blockWith("Rebuilder.ECL.bak"), saveFailed, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SavedProject saved;
+        const std::string inf = readBytes(saved.inf);
+        const std::string ecl = readBytes(saved.ecl);
+        saved.project.segment(0).cells[0].bitrate = 2000;
+        c.breakIt(saved);
+        EXPECT_FALSE(saved.project.save(saved.desktop, nullptr));
+        EXPECT_EQ(saved.desktop.messageTexts(), std::vector<std::string>{c.message});
+        if (fileExists(saved.inf)) {
+            EXPECT_EQ(readBytes(saved.inf) == inf, !c.infRewritten);
+        }
+        if (fileExists(saved.ecl)) {
+            EXPECT_EQ(readBytes(saved.ecl), ecl);
+        }
+        if (c.infRewritten) {
+            EXPECT_EQ(readBytes(saved.inf + ".bak"), inf);
+        }
+    }
+}
+
+TEST(ProjectSave, NothingLoadedNothingWritten)
+{
+    TempFolder folder;
+    FakeDesktop desktop;
+    Project project;
+    project.infPath = folder.file("Rebuilder.INF");
+    EXPECT_FALSE(project.save(desktop, nullptr));
+    EXPECT_EQ(filesIn(folder.path()), 0u);
+}
+
+TEST(RestoreOriginals, CopiesBackWhatExistsAndEndsTheProgram)
+{
+    SavedProject saved;
+    const std::string originalInf = readBytes(saved.inf);
+    const std::string originalEcl = readBytes(saved.ecl);
+    // Point the cells at real scripts; the first has a backup made by the script editor.
+    const std::string script1 = saved.folder.write("one.avs", "edited\r\n");
+    const std::string script2 = saved.folder.write("two.avs", "untouched\r\n");
+    saved.folder.write("one.avs.bak", "as written by DVD-Rebuilder\r\n");
+    saved.project.segment(0).cells[0].name = script1;
+    saved.project.segment(0).cells[1].name = script2;
+    saved.project.segment(0).cells[0].bitrate = 2000;
+    ASSERT_TRUE(saved.project.save(saved.desktop, nullptr));
+    ASSERT_NE(readBytes(saved.inf), originalInf);
+
+    saved.desktop.answers = {false};
+    EXPECT_FALSE(restoreOriginals(saved.project, saved.desktop));
+    EXPECT_FALSE(saved.desktop.exitStatus);
+    EXPECT_NE(readBytes(saved.inf), originalInf);
+
+    saved.desktop.answers = {true};
+    EXPECT_TRUE(restoreOriginals(saved.project, saved.desktop));
+    EXPECT_EQ(saved.desktop.questions.back().text,
+              "This will exit the program, restoring DVD-Rebuilder original files.\nDo you want to continue?");
+    EXPECT_EQ(saved.desktop.exitStatus, 0);
+    EXPECT_EQ(readBytes(saved.inf), originalInf);
+    EXPECT_EQ(readBytes(saved.ecl), originalEcl);
+    EXPECT_EQ(readBytes(script1), "as written by DVD-Rebuilder\r\n");
+    EXPECT_EQ(readBytes(script2), "untouched\r\n");
+}
+
+TEST(RestoreOriginals, NeverSavedLeavesTheFilesAndStillEnds)
+{
+    SavedProject saved;
+    const std::string inf = readBytes(saved.inf);
+    saved.desktop.answers = {true};
+    EXPECT_TRUE(restoreOriginals(saved.project, saved.desktop));
+    EXPECT_EQ(saved.desktop.exitStatus, 0);
+    EXPECT_EQ(readBytes(saved.inf), inf);
+    EXPECT_FALSE(fileExists(saved.inf + ".original"));
+}
+
+TEST(RestoreOriginals, AFailedCopyStopsWithoutEnding)
+{
+    struct Case {
+        const char *blocked; // made a folder, so the copy cannot replace it
+        const char *message;
+    };
+    const Case cases[] = {
+        {"Rebuilder.INF", "Problems restoring original Rebuilder.inf."},
+        {"Rebuilder.ECL", "Problems restoring original Rebuilder.ECL."},
+        {"one.avs", "Problems restoring scripts..."},
+    };
+    for (const Case &c : cases) {
+        SavedProject saved;
+        saved.folder.write("Rebuilder.INF.original", "original inf\r\n");
+        saved.folder.write("Rebuilder.ECL.original", "original ecl\r\n");
+        saved.folder.write("one.avs.bak", "script\r\n");
+        saved.project.segment(0).cells[0].name = saved.folder.file("one.avs");
+        std::filesystem::remove(toFsPath(saved.folder.file(c.blocked)));
+        std::filesystem::create_directory(toFsPath(saved.folder.file(c.blocked)));
+        saved.desktop.answers = {true};
+        EXPECT_FALSE(restoreOriginals(saved.project, saved.desktop));
+        EXPECT_FALSE(saved.desktop.exitStatus);
+        ASSERT_FALSE(saved.desktop.messages.empty());
+        EXPECT_EQ(saved.desktop.messages.back().text, c.message);
+        EXPECT_EQ(saved.desktop.messages.back().icon, Desktop::Icon::Error);
+    }
+}
