@@ -1,0 +1,116 @@
+#include "scripts/Preview.h"
+
+#include "project/Project.h"
+#include "settings/AppSettings.h"
+#include "support/FakeDesktop.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+TEST(RewriteTrimLine, StretchesTheClipToTheSegment)
+{
+    struct Case {
+        const char *line;
+        const char *rewritten;
+    };
+    const Case cases[] = {
+        {"Trim(1200,2399)", "Trim(1200,-5000)"},
+        {"trim(1200,2399)", "trim(1200,-5000)"},             // any letter case
+        {"TRIM(0,99).Crop(0,0)", "TRIM(0,-5000)"},           // everything after the first comma goes
+        {"Trim(1200)", "Trim(1200)"},                        // nothing to cut
+    };
+    for (const Case &c : cases) {
+        EXPECT_TRUE(isTrimLine(c.line));
+        EXPECT_EQ(rewriteTrimLine(c.line, 5000), c.rewritten);
+    }
+    EXPECT_FALSE(isTrimLine("Mpeg2Source(\"a.d2v\").Trim(1,2)"));
+    EXPECT_FALSE(isTrimLine("Trim"));
+}
+
+namespace {
+
+struct PreviewFixture {
+    TempFolder project;
+    TempFolder settingsFolder;
+    FakeDesktop desktop;
+    AppSettings settings;
+    Segment segment;
+
+    explicit PreviewFixture(const std::string &script)
+    {
+        const std::string path = project.write("V01 first cell.avs", script);
+        segment.addCell(1, 1, 1, 1, 4000, 3000, 25.0).name = path;
+        segment.addCell(1, 1, 1, 2, 4000, 2000, 25.0).name = project.file("V01_002.avs");
+        settings.mediaPlayerPath = "/opt/my player/play";
+    }
+    std::string testScript() const { return testScriptPathIn(settingsFolder.path()); }
+};
+
+} // namespace
+
+TEST(WriteTestScript, WritesTheStretchedScriptAndStartsThePlayer)
+{
+    PreviewFixture f("Mpeg2Source(\"D2V/VTS_01_1.d2v\")\nTrim(1200,2399)\nLanczosResize(720,480)\n");
+    EXPECT_TRUE(writeTestScript(f.segment, f.settings, f.settingsFolder.path(), f.desktop));
+    EXPECT_EQ(readBytes(f.testScript()),
+              "Mpeg2Source(\"D2V/VTS_01_1.d2v\")\r\nTrim(1200,-5000)\r\nLanczosResize(720,480)\r\n");
+    ASSERT_EQ(f.desktop.started.size(), 1u);
+    EXPECT_EQ(f.desktop.started[0].program, "/opt/my player/play");
+    EXPECT_EQ(f.desktop.started[0].arguments, std::vector<std::string>{f.testScript()});
+    EXPECT_TRUE(f.desktop.messages.empty());
+}
+
+TEST(WriteTestScript, KeepsALastLineWithoutLineEnd)
+{
+    PreviewFixture f("Mpeg2Source(\"a.d2v\")\r\nTrim(0,99)");
+    EXPECT_TRUE(writeTestScript(f.segment, f.settings, f.settingsFolder.path(), f.desktop));
+    EXPECT_EQ(readBytes(f.testScript()), "Mpeg2Source(\"a.d2v\")\r\nTrim(0,-5000)\r\n");
+}
+
+TEST(WriteTestScript, FailuresPlayNothing)
+{
+    {
+        SCOPED_TRACE("the first cell's script is missing: no message");
+        PreviewFixture f("x");
+        f.segment.cells[0].name = f.project.file("gone.avs");
+        EXPECT_FALSE(writeTestScript(f.segment, f.settings, f.settingsFolder.path(), f.desktop));
+        EXPECT_TRUE(f.desktop.started.empty());
+        EXPECT_TRUE(f.desktop.messages.empty());
+    }
+    {
+        SCOPED_TRACE("test.avs cannot be written");
+        PreviewFixture f("x");
+        EXPECT_FALSE(writeTestScript(f.segment, f.settings, f.settingsFolder.file("missing"), f.desktop));
+        EXPECT_EQ(f.desktop.lastMessage(), "Cannot create test.avs. Close your mediaplayer if it's running");
+        EXPECT_EQ(f.desktop.messages.back().icon, Desktop::Icon::Error);
+        EXPECT_TRUE(f.desktop.started.empty());
+    }
+}
+
+TEST(PlayScript, OffersTheChooserWhenNoPlayerIsSet)
+{
+    PreviewFixture f("x");
+    f.settings.mediaPlayerPath.clear();
+    playScript("/dvd/cell.avs", f.settings, f.settingsFolder.path(), f.desktop);
+    ASSERT_EQ(f.desktop.choosers.size(), 1u);
+    EXPECT_EQ(f.desktop.choosers[0].title, "Select your mediaplayer ...");
+    EXPECT_TRUE(f.desktop.started.empty()); // cancelled: nothing played, nothing said
+    EXPECT_TRUE(f.desktop.messages.empty());
+
+    f.desktop.chosenFiles = {std::string("/usr/bin/mpv")};
+    playScript("/dvd/cell.avs", f.settings, f.settingsFolder.path(), f.desktop);
+    ASSERT_EQ(f.desktop.started.size(), 1u);
+    EXPECT_EQ(f.desktop.started[0].program, "/usr/bin/mpv");
+    AppSettings reread;
+    loadSettings(reread, f.settingsFolder.path());
+    EXPECT_EQ(reread.mediaPlayerPath, "/usr/bin/mpv"); // remembered for next time
+}
+
+TEST(PlayScript, APlayerThatDoesNotStartIsReported)
+{
+    PreviewFixture f("x");
+    f.desktop.startSucceeds = false;
+    playScript("/dvd/my cell.avs", f.settings, f.settingsFolder.path(), f.desktop);
+    EXPECT_EQ(f.desktop.lastMessage(),
+              "Error playing cell - Report to author. You can preview opening in your mediaplayer\n\"/dvd/my cell.avs\"");
+}
