@@ -205,6 +205,14 @@ std::string MainWindow::rowText(const Project &project, int segmentIndex)
     return cformat("VTS %2d - Vob-ID %3d", segment.vts, vobId);
 }
 
+std::string MainWindow::statusTextOf(const Project &project)
+{
+    if (project.overheadSize == 0)
+        return {};
+    return cformat("DVD Estimated Size: %lld MB  -   RB TargetSectors %lld",
+                   (long long)planning::estimatedMegabytes(project), (long long)planning::estimatedSectors(project));
+}
+
 bool MainWindow::readBitrateText(const std::string &text)
 {
     std::size_t begin = text.find_first_not_of(" \t");
@@ -348,13 +356,7 @@ void MainWindow::updateSegmentControls()
 void MainWindow::refresh()
 {
     totalSizePercent = planning::totalVideoSizePercent(m_project);
-    if (m_project.overheadSize == 0) {
-        statusText.clear();
-    } else {
-        statusText = cformat("DVD Estimated Size: %lld MB  -   RB TargetSectors %lld",
-                             (long long)planning::estimatedMegabytes(m_project),
-                             (long long)planning::estimatedSectors(m_project));
-    }
+    statusText = statusTextOf(m_project);
     const Segment *segment = selectedSegment();
     if (!segment)
         return;
@@ -469,6 +471,8 @@ void MainWindow::resetBitrates()
         return;
     m_project.resetBitrates();
     totalSizePercent = planning::totalVideoSizePercent(m_project);
+    // The disc estimate follows the bitrates; left alone it would show the plan just undone.
+    statusText = statusTextOf(m_project);
     const Segment *segment = selectedSegment();
     if (!segment)
         return;

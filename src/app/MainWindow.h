@@ -113,6 +113,8 @@ public:
 
     // The text of a segment's row: "VTS %2d - Vob-ID %3d", or %4d once there are 1000 segments.
     static std::string rowText(const Project &project, int segmentIndex);
+    // "DVD Estimated Size: %d MB  -   RB TargetSectors %d", or empty without an overhead size.
+    static std::string statusTextOf(const Project &project);
 
     // Reads the typed bitrate into bitrateValue. A text that is not an unsigned integer is
     // refused with the window's message and leaves bitrateValue as it was.

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of tavro-cli, checked for form only: whether a segment or cell exists is
+// decided when the operation runs on the loaded project.
+
+// A segment as named on the command line: "V:O" (title set and first Vob-ID) or "#N".
+struct SegmentName {
+    std::string text;
+    bool byIndex = false;
+    int index = 0;   // #N
+    int vts = 0;     // V:O
+    int vobId = 0;
+};
+
+struct Operation {
+    enum class Kind { Bitrate, Reduction, Autosized, Opv, Vbr, Tweak, Link, LinkAll, OutputPercent, Reset };
+    Kind kind = Kind::Reset;
+    std::string text;                  // as given, for messages: "--bitrate 1:2=4000"
+    std::vector<SegmentName> segments; // one, or several for --link
+    int cell = 0;                      // --tweak
+    unsigned bitrate = 0;              // --bitrate, kbit/s as typed into the main window
+    int cellBitrate = 0;               // --tweak, kbit/s as typed into Tweak Cells
+    double percent = 0.0;              // --reduction, --output-percent
+};
+
+struct Arguments {
+    enum class Command { Show, Plan };
+    Command command = Command::Show;
+    std::string infPath;
+    std::vector<Operation> operations;
+    bool hideInsignificant = true;
+    bool json = false;
+    bool save = false;
+    bool keepQ = false;
+    bool help = false;
+};
+
+// Nothing, with `problem` set, when the command line is not one tavro-cli takes.
+std::optional<Arguments> parseArguments(const std::vector<std::string> &args, std::string &problem);
+
+extern const char *const usageText;

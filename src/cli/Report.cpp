@@ -1,0 +1,159 @@
+#include "Report.h"
+
+#include "app/MainWindow.h"
+#include "common/Format.h"
+#include "planning/Planning.h"
+
+#include <nlohmann/json.hpp>
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+Json settingsJson(const EncoderSettings &s)
+{
+    Json j;
+    j["gopHeader"] = s.gopHeader;
+    j["vbrPasses"] = s.vbrPasses;
+    j["intraDcPrecision"] = s.intraDcPrecision;
+    j["useFilter"] = s.useFilter;
+    j["filterValue"] = s.filterValue;
+    j["dither"] = s.dither;
+    j["ditherMax"] = s.ditherMax;
+    j["ditherCMax"] = s.ditherCMax;
+    j["hFilter"] = s.hFilter;
+    j["hFilterIndex"] = s.hFilterIndex;
+    j["quality"] = s.quality;
+    j["qmatIndex"] = s.qmatIndex;
+    j["filterOff"] = s.filterOff;
+    j["pictType"] = s.pictType;
+    j["pictComplexity"] = s.pictComplexity;
+    j["vbrBias"] = s.vbrBias;
+    j["minBitrate"] = s.minBitrate;
+    j["maxBitrate"] = s.maxBitrate;
+    j["opvQFactor"] = s.opvQFactor;
+    j["videoType"] = s.videoType;
+    j["alternateScan"] = s.alternateScan;
+    j["adjustQMatrix"] = s.adjustQMatrix;
+    j["noMove"] = s.noMove;
+    j["progressive"] = s.progressive;
+    Json lines = Json::array();
+    for (const std::string &line : s.qmatLines)
+        lines.push_back(line);
+    j["qmatLines"] = lines;
+    return j;
+}
+
+Json cellJson(const Cell &cell)
+{
+    Json j;
+    j["vts"] = cell.vts;
+    j["subId"] = cell.subId;
+    j["vobId"] = cell.vobId;
+    j["cellId"] = cell.cellId;
+    j["frames"] = cell.frames;
+    j["fps"] = cell.fps;
+    j["bitrate"] = cell.bitrate;
+    j["loadedBitrate"] = cell.loadedBitrate;
+    j["loadedReduction"] = double(cell.loadedReduction);
+    j["reduction"] = cell.reduction();
+    j["minReduction"] = cell.minReduction();
+    j["significant"] = cell.significant;
+    j["tweaked"] = cell.tweaked;
+    j["sizeSectors"] = cell.sizeSectors();
+    j["name"] = cell.name;
+    return j;
+}
+
+Json segmentJson(const MainWindow &window, int index)
+{
+    const Project &project = window.project();
+    const Segment &segment = project.segment(index);
+    Json j;
+    j["index"] = index;
+    j["label"] = MainWindow::rowText(project, index);
+    j["listed"] = planning::isListed(project, segment, window.hideInsignificant);
+    j["vts"] = segment.vts;
+    j["vobId"] = segment.cells.empty() ? 0 : segment.cells.front().vobId;
+    j["cellCount"] = segment.cellCount();
+    j["autosized"] = segment.autosized;
+    j["tweaked"] = segment.tweaked;
+    j["replanned"] = segment.replanned;
+    j["vbrMode"] = segment.vbrMode;
+    j["significantCells"] = segment.significantCells;
+    j["totalFrames"] = segment.totalFrames;
+    j["size"] = segment.size();
+    j["sizeSectors"] = segment.sizeSectors();
+    j["averageBitrate"] = segment.averageBitrate();
+    j["loadedAverageBitrate"] = segment.loadedAverageBitrate();
+    j["reductionPercent"] = segment.reductionPercent();
+    j["loadedReductionPercent"] = segment.loadedReductionPercent();
+    j["minReductionPercent"] = segment.minReductionPercent();
+    j["videoSizePercent"] = double(planning::videoSizePercent(project, segment));
+    j["durationText"] = segment.durationText();
+    j["settings"] = settingsJson(segment.settings);
+    Json cells = Json::array();
+    for (const Cell &cell : segment.cells)
+        cells.push_back(cellJson(cell));
+    j["cells"] = cells;
+    return j;
+}
+
+const char *yesNo(bool value)
+{
+    return value ? "yes" : "no";
+}
+
+} // namespace
+
+std::string jsonReport(const MainWindow &window)
+{
+    const Project &project = window.project();
+    Json j;
+    j["infPath"] = project.infPath;
+    j["encoderMode"] = project.encoderMode;
+    j["cceType"] = project.cceType;
+    j["decimalComma"] = project.decimalComma;
+    j["sourceSize"] = project.sourceSize;
+    j["excludedAudioSubSize"] = project.excludedAudioSubSize;
+    j["vtsSizeSum"] = project.vtsSizeSum;
+    j["overheadSize"] = project.overheadSize;
+    j["initialTotalSize"] = project.initialTotalSize;
+    j["targetTotalSize"] = project.targetTotalSize;
+    j["currentTotalSize"] = project.currentTotalSize();
+    j["totalSizeSectors"] = project.totalSizeSectors();
+    j["totalVideoSizePercent"] = double(planning::totalVideoSizePercent(project));
+    j["estimatedSectors"] = planning::estimatedSectors(project);
+    j["estimatedMegabytes"] = planning::estimatedMegabytes(project);
+    j["statusText"] = MainWindow::statusTextOf(project);
+    Json segments = Json::array();
+    for (int index = 0; index <= project.lastSegmentIndex(); ++index)
+        segments.push_back(segmentJson(window, index));
+    j["segments"] = segments;
+    // Names and paths come from Windows programs and need not be UTF-8; a stray byte must not
+    // stop the report.
+    return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::string textReport(const MainWindow &window)
+{
+    const Project &project = window.project();
+    std::string out = cformat("%5s  %-20s  %-6s  %5s  %8s  %-8s  %-4s  %-9s  %7s  %-17s  %s\n", "Index", "Vob-ID",
+                              "Listed", "Cells", "Frames", "Duration", "Mode", "Autosized", "Bitrate",
+                              "Reduction %", "Vob-ID Video size %");
+    for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
+        const Segment &segment = project.segment(index);
+        out += cformat("%5d  %-20s  %-6s  %5d  %8lld  %-8s  %-4s  %-9s  %7d  %-17s  %s\n", index,
+                       MainWindow::rowText(project, index).c_str(),
+                       yesNo(planning::isListed(project, segment, window.hideInsignificant)), segment.cellCount(),
+                       (long long)segment.frameSum(), segment.durationText().c_str(), segment.vbrMode ? "VBR" : "OPV",
+                       yesNo(segment.autosized), segment.averageBitrate(),
+                       MainWindow::formatDouble(segment.reductionPercent()).c_str(),
+                       MainWindow::formatFloat(planning::videoSizePercent(project, segment)).c_str());
+    }
+    out += "Total Video Size %: " + MainWindow::formatFloat(planning::totalVideoSizePercent(project)) + "\n";
+    const std::string status = MainWindow::statusTextOf(project);
+    if (!status.empty())
+        out += status + "\n";
+    return out;
+}

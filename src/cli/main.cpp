@@ -1,0 +1,294 @@
+// tavro-cli: the main window's planning commands from the command line. Every operation goes
+// through MainWindow (or the core operations the child windows use), so the command line and
+// the desktop program cannot disagree about a plan.
+
+#include "Arguments.h"
+#include "Report.h"
+#include "StderrDesktop.h"
+
+#include "app/MainWindow.h"
+#include "common/Format.h"
+#include "planning/Linking.h"
+#include "planning/Planning.h"
+#include "project/Project.h"
+#include "settings/AppSettings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Control = MainWindow::Control;
+using Kind = Operation::Kind;
+
+const char *const onlyVobIdMessage = "This VobID can't be linked\nIt's the only VobID of the VTS";
+
+std::string describe(const Project &project, int index)
+{
+    return cformat("#%d (%s)", index, MainWindow::rowText(project, index).c_str());
+}
+
+int findSegment(const Project &project, const SegmentName &name)
+{
+    if (name.byIndex)
+        return name.index <= project.lastSegmentIndex() ? name.index : -1;
+    for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
+        const Segment &segment = project.segment(index);
+        if (segment.vts == name.vts && !segment.cells.empty() && segment.cells.front().vobId == name.vobId)
+            return index;
+    }
+    return -1;
+}
+
+// Runs the operations on the main window as a user would, refusing what the window would not
+// allow. Each step returns an empty text when it went through, else the reason it was refused.
+class Planner {
+public:
+    explicit Planner(MainWindow &window) : m_window(window), m_project(window.project()) {}
+
+    std::string run(const Operation &op)
+    {
+        const std::string reason = perform(op);
+        return reason.empty() ? reason : op.text + ": " + reason;
+    }
+
+private:
+    std::string resolve(const SegmentName &name, int &index) const
+    {
+        index = findSegment(m_project, name);
+        return index < 0 ? "no segment " + name.text : std::string();
+    }
+
+    // Selects the segment's row as a click in the list would.
+    std::string select(const SegmentName &name)
+    {
+        int index = -1;
+        if (std::string reason = resolve(name, index); !reason.empty())
+            return reason;
+        const int row = m_window.rowOf(index);
+        if (row < 0)
+            return describe(m_project, index) + " is hidden as a Vob-ID of insignificant size (--hide off lists it)";
+        m_window.selectRow(row);
+        return {};
+    }
+
+    std::string require(Control control, const std::string &reason) const
+    {
+        return m_window.isEnabled(control) ? std::string() : reason;
+    }
+
+    std::string noSignificantCells() const
+    {
+        return describe(m_project, m_window.currentSegment) + " has no cells of more than 10 frames: it stays Autosized";
+    }
+
+    std::string untickAutosized()
+    {
+        if (std::string reason = require(Control::AutosizedBox, noSignificantCells()); !reason.empty())
+            return reason;
+        m_window.autosizedBox = false;
+        m_window.autosizedClicked();
+        return {};
+    }
+
+    std::string modeSwitchRefusal(const Segment &segment) const
+    {
+        if (segment.significantCells == 0)
+            return "VBR and OPV cannot be switched for a segment without cells of more than 10 frames";
+        if (m_project.cceType == 2)
+            return "VBR and OPV cannot be switched with CCE type 2";
+        return "VBR and OPV cannot be switched for a VBR segment of 3050 frames or fewer while "
+               "\"Enable OPV for small Vob-IDs\" is off";
+    }
+
+    std::string perform(const Operation &op)
+    {
+        std::string reason;
+        switch (op.kind) {
+        case Kind::Bitrate:
+            if (!(reason = select(op.segments[0])).empty() || !(reason = untickAutosized()).empty()
+                || !(reason = require(Control::BitrateEdit, "the bitrate cannot be typed")).empty())
+                return reason;
+            m_window.bitrateValue = op.bitrate;
+            m_window.bitrateTyped();
+            return {};
+        case Kind::Reduction:
+            if (!(reason = select(op.segments[0])).empty() || !(reason = untickAutosized()).empty()
+                || !(reason = require(Control::ReductionSlider, "the reduction slider cannot be moved")).empty())
+                return reason;
+            m_window.reductionChosen(op.percent);
+            return {};
+        case Kind::Autosized:
+            if (!(reason = select(op.segments[0])).empty()
+                || !(reason = require(Control::AutosizedBox, noSignificantCells())).empty())
+                return reason;
+            m_window.autosizedBox = true;
+            m_window.autosizedClicked();
+            return {};
+        case Kind::Opv:
+        case Kind::Vbr: {
+            if (!(reason = select(op.segments[0])).empty())
+                return reason;
+            const bool opv = op.kind == Kind::Opv;
+            if (!m_window.isEnabled(opv ? Control::OpvRadio : Control::VbrRadio))
+                return modeSwitchRefusal(*m_window.selectedSegment());
+            if (opv)
+                m_window.opvClicked();
+            else
+                m_window.vbrClicked();
+            return {};
+        }
+        case Kind::Tweak:
+            return tweak(op);
+        case Kind::Link:
+            return link(op);
+        case Kind::LinkAll: {
+            int index = -1;
+            if (!(reason = resolve(op.segments[0], index)).empty())
+                return reason;
+            if (planning::linkableSegments(m_project, index, m_window.hideInsignificant).size() < 2)
+                return onlyVobIdMessage;
+            planning::linkAllInTitleSet(m_project, planning::linkTitleSet(m_project.segment(index)),
+                                        m_window.hideInsignificant);
+            m_window.afterLinkVobIds();
+            return {};
+        }
+        case Kind::OutputPercent:
+            if (!(reason = require(Control::GlobalOptionsButton, "Global Options needs a loaded project")).empty())
+                return reason;
+            m_project.setOutputSizePercent(op.percent);
+            m_window.afterGlobalOptions();
+            return {};
+        case Kind::Reset:
+            if (!(reason = require(Control::ResetButton, "Reset Bitrates needs a loaded project")).empty())
+                return reason;
+            m_window.resetBitrates();
+            return {};
+        }
+        return {};
+    }
+
+    std::string tweak(const Operation &op)
+    {
+        std::string reason;
+        if (!(reason = select(op.segments[0])).empty()
+            || !(reason = require(Control::TweakCellsButton,
+                                  "Tweak Cells is only for a segment that is not Autosized and is VBR"))
+                    .empty())
+            return reason;
+        Segment &segment = *m_window.selectedSegment();
+        if (op.cell >= segment.cellCount())
+            return describe(m_project, m_window.currentSegment) + cformat(" has no cell %d", op.cell);
+        Cell &cell = segment.cells[std::size_t(op.cell)];
+        if (!cell.significant)
+            return cformat("cell %d has 10 frames or fewer and cannot be tweaked", op.cell);
+        // Unticking the cell's "Autosized" unlocks it; typing its own bitrate changes nothing more.
+        cell.tweaked = true;
+        if (op.cellBitrate != cell.bitrate)
+            segment.tweakCell(op.cell, op.cellBitrate, m_project.targetTotalSize - m_project.currentTotalSize());
+        m_window.afterTweakCells();
+        return {};
+    }
+
+    std::string link(const Operation &op)
+    {
+        std::vector<int> indices;
+        for (const SegmentName &name : op.segments) {
+            int index = -1;
+            if (std::string reason = resolve(name, index); !reason.empty())
+                return reason;
+            indices.push_back(index);
+        }
+        // The dialog opens on the first named segment, selected in the main window.
+        if (std::string reason = select(op.segments[0]); !reason.empty())
+            return reason;
+        const std::vector<int> offered =
+            planning::linkableSegments(m_project, m_window.currentSegment, m_window.hideInsignificant);
+        if (offered.size() < 2)
+            return onlyVobIdMessage;
+        for (int index : indices) {
+            if (std::find(offered.begin(), offered.end(), index) == offered.end())
+                return describe(m_project, index) + " is not a listed segment of the title set of "
+                       + op.segments[0].text;
+        }
+        planning::linkSegments(m_project, indices);
+        m_window.afterLinkVobIds();
+        return {};
+    }
+
+    MainWindow &m_window;
+    Project &m_project;
+};
+
+int usage(const std::string &problem)
+{
+    std::fprintf(stderr, "tavro-cli: %s\n%s", problem.c_str(), usageText);
+    return 2;
+}
+
+bool save(MainWindow &window, bool keepQ)
+{
+    const Project &project = window.project();
+    if (!project.isLoaded()) {
+        std::fprintf(stderr, "tavro-cli: there is no segment to save\n");
+        return false;
+    }
+    std::vector<std::string> waiting;
+    for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
+        const Segment &segment = project.segment(index);
+        if (segment.replanned && !segment.vbrMode)
+            waiting.push_back(describe(project, index));
+    }
+    if (!waiting.empty() && !keepQ) {
+        std::string list;
+        for (const std::string &name : waiting)
+            list += (list.empty() ? "" : ", ") + name;
+        std::fprintf(stderr,
+                     "tavro-cli: not saved: these OPV segments were replanned and need a Q factor prediction, "
+                     "which tavro-cli does not run: %s\n(--keep-q saves them with their current Q factors)\n",
+                     list.c_str());
+        return false;
+    }
+    // With --keep-q the prediction step keeps every opvQFactor as it is.
+    return window.saveWithoutAsking([] { return true; });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string problem;
+    const std::optional<Arguments> parsed = parseArguments(args, problem);
+    if (!parsed)
+        return usage(problem);
+    if (parsed->help) {
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+
+    StderrDesktop desktop;
+    AppSettings settings;
+    Project project;
+    MainWindow window(project, desktop, settings);
+    window.hideInsignificant = parsed->hideInsignificant;
+    if (!window.loadFrom(parsed->infPath))
+        return 1;
+
+    Planner planner(window);
+    for (const Operation &op : parsed->operations) {
+        const std::string refusal = planner.run(op);
+        if (!refusal.empty()) {
+            std::fprintf(stderr, "tavro-cli: refused: %s\n", refusal.c_str());
+            return 1;
+        }
+    }
+    if (parsed->save && !save(window, parsed->keepQ))
+        return 1;
+
+    const std::string report = parsed->json ? jsonReport(window) : textReport(window);
+    std::fputs(report.c_str(), stdout);
+    return 0;
+}
