@@ -1,0 +1,325 @@
+#include "app/MainWindowView.h"
+
+#include "common/Format.h"
+#include "project/Project.h"
+#include "settings/AppSettings.h"
+#include "support/FakeDesktop.h"
+#include "support/ProjectFilesBuilder.h"
+#include "support/TempFolder.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+#include <memory>
+
+using Control = MainWindow::Control;
+
+namespace {
+
+// The fake desktop, but programs really start (and are waited for, so a test can read what
+// they did).
+class StartingDesktop : public FakeDesktop {
+public:
+    bool startProgram(const std::string &program, const std::vector<std::string> &arguments) override
+    {
+        FakeDesktop::startProgram(program, arguments);
+        QStringList list;
+        for (const std::string &argument : arguments)
+            list << QString::fromStdString(argument);
+        return QProcess::execute(QString::fromStdString(program), list) == 0;
+    }
+};
+
+// One window over one project, as main() builds it.
+struct Harness {
+    TempFolder projectFolder;
+    TempFolder settingsFolder;
+    StartingDesktop desktop;
+    AppSettings settings;
+    Project project;
+    MainWindow window{project, desktop, settings};
+    std::unique_ptr<MainWindowView> view;
+
+    Harness() { view = std::make_unique<MainWindowView>(window, desktop, settings, settingsFolder.path()); }
+
+    template <typename Widget = QWidget>
+    Widget *w(Control id) const
+    {
+        auto *widget = qobject_cast<Widget *>(view->control(id));
+        if (!widget)
+            qFatal("no widget for control %d", int(id));
+        return widget;
+    }
+    QListWidget *list() const { return w<QListWidget>(Control::SegmentList); }
+    QString text(Control id) const { return w<QLineEdit>(id)->text(); }
+    bool enabled(Control id) const { return w(id)->isEnabled(); }
+    void click(Control id) const { w<QAbstractButton>(id)->click(); }
+
+    // Loads through the button, answering the chooser with the builder's files.
+    bool load(const ProjectFilesBuilder &files)
+    {
+        desktop.chosenFiles.push_back(files.writeTo(projectFolder));
+        click(Control::LoadButton);
+        return project.isLoaded();
+    }
+    void typeBitrate(const QString &value) const
+    {
+        QLineEdit *edit = w<QLineEdit>(Control::BitrateEdit);
+        edit->setText(value);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+};
+
+// Segments (VTS 1, Vob-IDs 1..n), one cell each, with the given frames and bitrates.
+ProjectFilesBuilder segmentsOf(const std::vector<std::pair<int, int>> &framesAndBitrates)
+{
+    ProjectFilesBuilder files;
+    files.infHead = {"Original_Size=1000000", "Excluded_Audio_Sub_Size=20000", "mode=1", "CCEType=3",
+                     "VTS_01=900000"};
+    int vob = 1;
+    for (auto [frames, bitrate] : framesAndBitrates) {
+        CellSpec &cell = files.add(1, vob++, 1, frames, bitrate);
+        cell.itemLines = {"video_type=16"};
+    }
+    return files;
+}
+
+} // namespace
+
+class MainWindowViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensWithOnlyLoadExitAndAboutUsable()
+    {
+        Harness h;
+        QCOMPARE(h.view->windowTitle(), QString("Tavro v0.17 BETA!!!"));
+        const Control usable[] = {Control::LoadButton, Control::ExitButton, Control::AboutButton, Control::SegmentList};
+        for (Control id : usable)
+            QVERIFY2(h.enabled(id), qPrintable(QString::number(int(id))));
+        const Control unusable[] = {Control::AutosizedBox, Control::BitrateEdit, Control::ReductionSlider,
+                                    Control::SaveButton, Control::ResetButton, Control::LinkButton,
+                                    Control::TweakCellsButton, Control::VbrRadio, Control::OpvRadio,
+                                    Control::HideBox, Control::TweakedBox};
+        for (Control id : unusable)
+            QVERIFY2(!h.enabled(id), qPrintable(QString::number(int(id))));
+        QVERIFY(h.w<QCheckBox>(Control::HideBox)->isChecked());
+        QCOMPARE(h.w<QPushButton>(Control::TweakCellsButton)->text(), QString("&Tweak Cells"));
+    }
+
+    void loadListsTheSegmentsAndSelectsTheFirst()
+    {
+        Harness h;
+        ProjectFilesBuilder files = segmentsOf({{20000, 4000}, {30000, 5000}, {5, 3000}});
+        QVERIFY(h.load(files));
+        QCOMPARE(h.desktop.choosers.size(), std::size_t(1));
+        QCOMPARE(h.desktop.choosers[0].title, std::string("Open Rebuilder.inf ..."));
+        QCOMPARE(h.desktop.choosers[0].defaultName, std::string("REBUILDER.INF"));
+        // The 5-frame segment is far below 0.1 % of the project: hidden.
+        QCOMPARE(h.list()->count(), 2);
+        QCOMPARE(h.list()->item(0)->text(), QString("VTS  1 - Vob-ID   1"));
+        QCOMPARE(h.list()->currentRow(), 0);
+        QCOMPARE(h.text(Control::BitrateEdit), QString("4000"));
+        QCOMPARE(h.text(Control::TotalSizeEdit), QString("100"));
+        QVERIFY(h.enabled(Control::LinkButton));
+        QVERIFY(h.enabled(Control::SaveButton));
+        QVERIFY(!h.enabled(Control::BitrateEdit)); // autosized
+        QCOMPARE(h.w<QPushButton>(Control::SettingsButton)->text(), QString("&CCE Settings"));
+        // Overhead 1000000 - 900000 - 20000 sectors: the status line shows the disc estimate.
+        QVERIFY(h.text(Control::StatusEdit).startsWith("DVD Estimated Size: "));
+
+        h.w<QCheckBox>(Control::HideBox)->click();
+        QCOMPARE(h.list()->count(), 3);
+    }
+
+    void rowsUseFourDigitsFromAThousandSegments()
+    {
+        Harness h;
+        std::vector<std::pair<int, int>> many(1000, {1000, 4000});
+        QVERIFY(h.load(segmentsOf(many)));
+        h.w<QCheckBox>(Control::HideBox)->click(); // every segment is exactly 0.1 %: shown only now
+        QCOMPARE(h.list()->count(), 1000);
+        QCOMPARE(h.list()->item(0)->text(), QString("VTS  1 - Vob-ID    1"));
+        QCOMPARE(h.list()->item(999)->text(), QString("VTS  1 - Vob-ID 1000"));
+    }
+
+    void typedBitrateRebalancesTheAutosizedSegments()
+    {
+        Harness h;
+        QVERIFY(h.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
+        h.click(Control::AutosizedBox);
+        QVERIFY(!h.window.project().segment(0).autosized);
+        QVERIFY(h.enabled(Control::BitrateEdit));
+        QVERIFY(h.enabled(Control::ReductionSlider));
+        QVERIFY(h.enabled(Control::TweakCellsButton));
+        h.typeBitrate("3000");
+        // The cells get one more than typed; the other segment pays for the difference.
+        QCOMPARE(h.project.segment(0).cells[0].bitrate, 3001);
+        QVERIFY(h.project.segment(1).cells[0].bitrate > 4900);
+        QCOMPARE(h.text(Control::BitrateEdit), QString("3001"));
+        QCOMPARE(h.text(Control::TotalSizeEdit), QString("100"));
+
+        h.typeBitrate("fast");
+        QCOMPARE(h.desktop.lastMessage(), std::string("Please enter a positive integer."));
+        QCOMPARE(h.project.segment(0).cells[0].bitrate, 3001);
+        QCOMPARE(h.text(Control::BitrateEdit), QString("3001"));
+    }
+
+    void sliderAppliesWhileItMoves()
+    {
+        Harness h;
+        QVERIFY(h.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
+        QSlider *slider = h.w<QSlider>(Control::ReductionSlider);
+        slider->setValue(2000); // autosized: the slider is off and does nothing
+        QCOMPARE(h.project.segment(0).cells[0].bitrate, 4000);
+        h.click(Control::AutosizedBox);
+        const int before = slider->value();
+        slider->setValue(before / 2);
+        QVERIFY(h.project.segment(0).cells[0].bitrate < 4000);
+        QVERIFY(h.project.segment(0).replanned);
+        QCOMPARE(slider->value(), before / 2);
+        QCOMPARE(h.text(Control::ReductionEdit).toStdString(), h.window.reductionText());
+    }
+
+    void resetBitratesPutsTheLoadedBitratesBack()
+    {
+        Harness h;
+        QVERIFY(h.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
+        h.click(Control::AutosizedBox);
+        h.typeBitrate("2500");
+        QVERIFY(h.project.segment(1).cells[0].bitrate != 4000);
+        h.click(Control::ResetButton);
+        QCOMPARE(h.project.segment(0).cells[0].bitrate, 4000);
+        QCOMPARE(h.project.segment(1).cells[0].bitrate, 4000);
+        QCOMPARE(h.text(Control::BitrateEdit), QString("4000"));
+        QVERIFY(!h.w<QCheckBox>(Control::AutosizedBox)->isChecked() == !h.project.segment(0).autosized);
+    }
+
+    void vbrAndOpvFollowSizeAndEncoder()
+    {
+        // 3000 frames is small: VBR/OPV only after "Enable OPV for small Vob-IDs".
+        Harness h;
+        QVERIFY(h.load(segmentsOf({{3000, 4000}, {20000, 4000}})));
+        QVERIFY(h.w<QRadioButton>(Control::VbrRadio)->isChecked());
+        QVERIFY(!h.enabled(Control::OpvRadio));
+        h.w<QCheckBox>(Control::OpvForSmallBox)->click();
+        QVERIFY(h.enabled(Control::OpvRadio));
+        h.click(Control::OpvRadio);
+        QVERIFY(!h.project.segment(0).vbrMode);
+        QCOMPARE(h.project.segment(0).settings.videoType, 4);
+        QVERIFY(h.project.segment(0).replanned);
+        QVERIFY(h.enabled(Control::CustomQButton));
+        // An OPV segment keeps the choice open even with the box cleared.
+        h.w<QCheckBox>(Control::OpvForSmallBox)->click();
+        QVERIFY(h.enabled(Control::VbrRadio));
+
+        Harness type2;
+        ProjectFilesBuilder files = segmentsOf({{20000, 4000}});
+        files.infHead.push_back("CCEType=2");
+        QVERIFY(type2.load(files));
+        QVERIFY(!type2.enabled(Control::VbrRadio));
+        QVERIFY(!type2.enabled(Control::OpvRadio));
+        QVERIFY(!type2.enabled(Control::CustomQButton));
+    }
+
+    void saveWritesTheFilesAndAsksOnlyAboveTheOversizeThreshold()
+    {
+        struct Case {
+            int bitrate; // of 100000 frames planned at 10000 kbit/s
+            bool asks;
+        };
+        const Case cases[] = {{10009, false}, {10010, true}}; // 100.09 % and 100.1 %
+        for (const Case &c : cases) {
+            Harness h;
+            ProjectFilesBuilder files = segmentsOf({{100000, 10000}});
+            files.cells[0].reduction = "40.0";
+            QVERIFY(h.load(files));
+            h.project.segment(0).cells[0].bitrate = c.bitrate;
+            h.desktop.answers = {true};
+            h.click(Control::SaveButton);
+            QCOMPARE(h.desktop.questions.size(), std::size_t(c.asks ? 1 : 0));
+            if (c.asks)
+                QCOMPARE(h.desktop.questions[0].text, std::string("This is an oversized DVD.\nDo you want to continue?"));
+            QCOMPARE(h.desktop.lastMessage(), std::string("Settings Saved"));
+            const std::string inf = h.projectFolder.file("Rebuilder.INF");
+            QVERIFY(fileExists(inf + ".original"));
+            QVERIFY(fileExists(inf + ".bak"));
+            QVERIFY(readBytes(h.projectFolder.file("Rebuilder.ECL")).find(cformat("vbr_brate_avg=%d\r\n", c.bitrate))
+                    != std::string::npos);
+        }
+
+        Harness declined;
+        QVERIFY(declined.load(segmentsOf({{100000, 10000}})));
+        declined.project.segment(0).cells[0].bitrate = 10500;
+        declined.desktop.answers = {false};
+        declined.click(Control::SaveButton);
+        QVERIFY(declined.desktop.messages.empty());
+        QVERIFY(!fileExists(declined.projectFolder.file("Rebuilder.INF.bak")));
+    }
+
+    void exitAsksOnlyWhenScriptsWereModified()
+    {
+        Harness h;
+        QVERIFY(h.load(segmentsOf({{20000, 4000}})));
+        h.view->show();
+        h.project.scriptsModified = true;
+        h.desktop.answers = {false};
+        h.click(Control::ExitButton);
+        QCOMPARE(h.desktop.questions.size(), std::size_t(1));
+        QVERIFY(h.view->isVisible());
+        h.desktop.answers = {true};
+        h.click(Control::ExitButton);
+        QVERIFY(!h.view->isVisible());
+
+        Harness clean;
+        clean.view->show();
+        clean.click(Control::ExitButton);
+        QVERIFY(clean.desktop.questions.empty());
+        QVERIFY(!clean.view->isVisible());
+    }
+
+    void previewWritesTheStretchedScriptAndStartsThePlayer()
+    {
+        Harness h;
+        ProjectFilesBuilder files = segmentsOf({{20000, 4000}});
+        files.add(1, 1, 2, 5000, 4000).itemLines = {"video_type=16"};
+        QVERIFY(h.load(files));
+        // Point the first cell at a real script.
+        const std::string script =
+            h.projectFolder.write("first cell.avs", "Mpeg2Source(\"VTS_01_1.d2v\")\r\nTrim(1200,2399)\r\n");
+        h.project.segment(0).cells[0].name = script;
+        const std::string recorded = h.projectFolder.file("player-arguments.txt");
+        qputenv("TAVRO_RECORD_ARGS_TO", QByteArray::fromStdString(recorded));
+        h.settings.mediaPlayerPath = TAVRO_RECORD_ARGS;
+
+        h.click(Control::PreviewButton);
+        const std::string testScript = testScriptPathIn(h.settingsFolder.path());
+        QCOMPARE(readBytes(testScript), std::string("Mpeg2Source(\"VTS_01_1.d2v\")\r\nTrim(1200,-25000)\r\n"));
+        QCOMPARE(readBytes(recorded), testScript + "\n");
+        QVERIFY(h.desktop.messages.empty());
+    }
+
+    void failedLoadLeavesNoSelectableRow()
+    {
+        Harness h;
+        QVERIFY(h.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
+        QCOMPARE(h.list()->count(), 2);
+        h.desktop.chosenFiles.push_back(h.projectFolder.file("missing/Rebuilder.INF"));
+        h.click(Control::LoadButton);
+        QCOMPARE(h.desktop.lastMessage(), std::string("Error loading Rebuilder.INF"));
+        QCOMPARE(h.list()->count(), 0);
+        QVERIFY(!h.enabled(Control::SaveButton));
+        QVERIFY(!h.enabled(Control::AutosizedBox));
+        QVERIFY(!h.enabled(Control::BitrateEdit));
+        h.list()->setCurrentRow(0); // nothing there to select
+        QCOMPARE(h.window.selectedSegment(), nullptr);
+    }
+};
+
+QTEST_MAIN(MainWindowViewTest)
+#include "MainWindowViewTest.moc"
