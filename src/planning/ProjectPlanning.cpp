@@ -19,6 +19,10 @@ bool Project::takesPartInAutosize(const Segment &segment, bool hideInsignificant
 
 void Project::distributeOnce(bool hideInsignificant)
 {
+    // A target of 0 is no project to aim at (nothing loaded, or nothing to size), not a
+    // request to send every cell to its floor.
+    if (targetTotalSize <= 0)
+        return;
     double taking = 0.0;
     for (const Segment &segment : segments)
         if (takesPartInAutosize(segment, hideInsignificant))
@@ -39,7 +43,7 @@ void Project::distributeOnce(bool hideInsignificant)
 void Project::autosize(bool hideInsignificant)
 {
     if (targetTotalSize <= 0)
-        return;
+        return; // and no division by it below
     for (int iteration = 0; iteration < planning::autosizeIterations; ++iteration) {
         const std::int64_t off = std::llabs(targetTotalSize - currentTotalSize());
         if (double(off) * 5000.0 / double(targetTotalSize) < 1.0)
