@@ -1,0 +1,40 @@
+#include "support/ProjectBuilder.h"
+
+ProjectBuilder &ProjectBuilder::segment(int vts)
+{
+    m_project.segments.emplace_back();
+    m_project.segments.back().vts = vts;
+    ++m_nextVobId;
+    return *this;
+}
+
+ProjectBuilder &ProjectBuilder::cell(int frames, int loadedBitrate, float loadedReduction, double fps)
+{
+    if (m_project.segments.empty())
+        segment();
+    Segment &seg = m_project.segments.back();
+    Cell &c = seg.addCell(seg.vts, 1, m_nextVobId, seg.cellCount() + 1, loadedBitrate, frames, fps);
+    c.loadedReduction = loadedReduction;
+    c.significant = frames > 10;
+    if (c.significant)
+        ++seg.significantCells;
+    return *this;
+}
+
+ProjectBuilder &ProjectBuilder::overhead(std::int64_t sectors)
+{
+    m_project.overheadSize = sectors;
+    return *this;
+}
+
+Project ProjectBuilder::build() const
+{
+    Project project = m_project;
+    project.initialTotalSize = project.targetTotalSize = project.currentTotalSize();
+    return project;
+}
+
+Segment ProjectBuilder::buildSegment() const
+{
+    return m_project.segments.empty() ? Segment() : m_project.segments.front();
+}
