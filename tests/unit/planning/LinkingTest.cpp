@@ -1,0 +1,81 @@
+#include "planning/Linking.h"
+#include "support/ProjectBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The Vob-IDs of each segment's cells, segment by segment.
+std::vector<std::vector<int>> layout(const Project &project)
+{
+    std::vector<std::vector<int>> result;
+    for (const Segment &segment : project.segments) {
+        result.emplace_back();
+        for (const Cell &cell : segment.cells)
+            result.back().push_back(cell.vobId);
+    }
+    return result;
+}
+
+// Title set 1: Vob-IDs 2, 3, 4 and a tiny 5 (0.05 %, hidden); title set 2: Vob-ID 6.
+Project titleSets()
+{
+    return ProjectBuilder()
+        .segment(1).cell(5000, 4000)
+        .segment(1).cell(5000, 4000)
+        .segment(1).cell(5000, 4000)
+        .segment(1).cell(40, 1000)
+        .segment(2).cell(5000, 4000)
+        .build();
+}
+
+} // namespace
+
+TEST(Linking, OffersTheListedSegmentsOfTheCurrentTitleSet)
+{
+    const Project project = titleSets();
+    struct Case {
+        int current;
+        bool hide;
+        std::vector<int> offered;
+    };
+    const Case cases[] = {
+        {1, true, {0, 1, 2}},
+        {1, false, {0, 1, 2, 3}},
+        {4, true, {4}},   // alone in its title set
+        {9, true, {}},    // no such segment
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(planning::linkableSegments(project, c.current, c.hide), c.offered) << c.current;
+}
+
+TEST(Linking, SelectedSegmentsEndInTheFirstOneInIndexOrder)
+{
+    struct Case {
+        std::vector<int> selected;
+        std::vector<std::vector<int>> layout;
+    };
+    const Case cases[] = {
+        // Rows 1 and 3 of three: the second stays on its own.
+        {{2, 0}, {{2, 4}, {3}, {5}, {6}}},
+        {{0, 1, 2}, {{2, 3, 4}, {5}, {6}}},
+        {{1, 1}, {{2}, {3}, {4}, {5}, {6}}}, // one distinct segment links nothing
+        {{1, 7}, {{2}, {3}, {4}, {5}, {6}}}, // a missing segment links nothing
+    };
+    for (const Case &c : cases) {
+        Project project = titleSets();
+        planning::linkSegments(project, c.selected);
+        EXPECT_EQ(layout(project), c.layout);
+    }
+}
+
+TEST(Linking, LinkAllTakesEveryListedSegmentOfTheTitleSet)
+{
+    Project hiding = titleSets();
+    planning::linkAllInTitleSet(hiding, 1, true);
+    EXPECT_EQ(layout(hiding), (std::vector<std::vector<int>>{{2, 3, 4}, {5}, {6}}));
+
+    Project all = titleSets();
+    planning::linkAllInTitleSet(all, 1, false);
+    EXPECT_EQ(layout(all), (std::vector<std::vector<int>>{{2, 3, 4, 5}, {6}}));
+}
