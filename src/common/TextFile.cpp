@@ -181,7 +181,6 @@ bool LineWriter::open(const std::string &targetPath)
         m_failed = true;
         return false;
     }
-    std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
     return true;
 }
 
@@ -189,14 +188,25 @@ void LineWriter::writeLine(std::string_view line)
 {
     if (!m_file || m_failed)
         return;
-    if (std::fwrite(line.data(), 1, line.size(), m_file) != line.size() || std::fwrite("\r\n", 1, 2, m_file) != 2)
+    // Lines gather in one buffer and reach the file in large writes.
+    m_buffer.append(line);
+    m_buffer.append("\r\n", 2);
+    if (m_buffer.size() >= (1u << 16))
+        flushBuffer();
+}
+
+void LineWriter::flushBuffer()
+{
+    if (!m_buffer.empty() && !m_failed && std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
         m_failed = true;
+    m_buffer.clear();
 }
 
 bool LineWriter::commit()
 {
     if (!m_file)
         return false;
+    flushBuffer();
     bool ok = !m_failed && std::fflush(m_file) == 0;
 #ifndef _WIN32
     // The rename must not reach the disk before the data does.
@@ -218,6 +228,7 @@ bool LineWriter::commit()
 
 void LineWriter::abandon()
 {
+    m_buffer.clear();
     if (m_file) {
         std::fclose(m_file);
         m_file = nullptr;

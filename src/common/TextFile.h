@@ -70,7 +70,10 @@ public:
     void abandon();
 
 private:
+    void flushBuffer();
+
     std::FILE *m_file = nullptr;
+    std::string m_buffer;
     std::string m_target;
     std::string m_temporary;
     bool m_failed = false;
