@@ -45,6 +45,14 @@ std::string TempFolder::write(const std::string &name, const std::string &bytes)
     return path;
 }
 
+bool TempFolder::writeTo(const std::string &path, const std::string &bytes)
+{
+    std::ofstream out(toFsPath(path), std::ios::binary);
+    out << bytes;
+    out.close();
+    return bool(out);
+}
+
 std::string readBytes(const std::string &path)
 {
     std::ifstream in(toFsPath(path), std::ios::binary);

@@ -14,6 +14,8 @@ public:
     std::string file(const std::string &name) const;
     // Writes `bytes` exactly as given (no line-end translation) and returns the path.
     std::string write(const std::string &name, const std::string &bytes) const;
+    // Writes `bytes` to any path; false when the file cannot be written whole.
+    static bool writeTo(const std::string &path, const std::string &bytes);
 
 private:
     std::string m_path;

@@ -1,0 +1,177 @@
+#include "project/Project.h"
+#include "support/FakeDesktop.h"
+#include "support/ProjectFilesBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+
+namespace {
+
+std::map<std::string, std::string> snapshot(const std::string &folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        files[entry.path().filename().string()] = readBytes(entry.path().string());
+    return files;
+}
+
+std::string garbage(std::size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char &c : bytes)
+        c = char(random() & 0xff);
+    return bytes;
+}
+
+// A well-formed three-cell project to damage.
+ProjectFilesBuilder threeCells()
+{
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1, 1000, 4000);
+    files.add(1, 1, 2, 2000, 3000);
+    files.add(1, 2, 1, 1500, 5000);
+    return files;
+}
+
+std::string replaced(std::string text, const std::string &from, const std::string &to)
+{
+    const auto at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+std::string crOnly(std::string text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\n' && i > 0 && text[i - 1] == '\r'))
+            out += text[i];
+    }
+    return out;
+}
+
+} // namespace
+
+// Files other programs wrote, edited by hand or half-copied: each loads with defined values or
+// is refused with a message that says what is wrong. Loading never writes anything.
+TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
+{
+    const ProjectFilesBuilder good = threeCells();
+    const std::string inf = good.infText();
+    const std::string ecl = good.eclText();
+    const std::string longLine = "Comment=" + std::string(10 * 1024 * 1024, 'x');
+
+    struct Case {
+        const char *name;
+        std::string inf;
+        std::string ecl;
+        std::string message;                        // empty: the load succeeds
+        std::function<void(const Project &)> check; // on a successful load
+    };
+    const Case cases[] = {
+        {"empty files", "", "", "Error loading Rebuilder.INF\nThe file describes no video cells.", nullptr},
+        {"binary garbage", garbage(65536, 1), garbage(65536, 2),
+         "Error loading Rebuilder.INF\nThe file describes no video cells.", nullptr},
+        {"garbage list", inf, garbage(65536, 3), "Error loading Rebuilder.ECL\nThe list ends without items for VTS 1, Vob-ID 1.",
+         nullptr},
+        {"CR-only line ends", crOnly(inf), crOnly(ecl), "Error loading Rebuilder.INF\nThe file describes no video cells.",
+         nullptr},
+        {"a 10 MB line in each file", longLine + "\r\n" + inf, ecl + longLine + "\r\n", "",
+         [](const Project &p) { EXPECT_EQ(p.lastSegmentIndex(), 1); }},
+        {"headers of 16 and 18 characters", "[V01000100001001\r\n[V0100010000100100\r\n" + inf, ecl, "",
+         [](const Project &p) { EXPECT_EQ(p.segment(0).cellCount(), 2); }},
+        {"non-numeric frame count", replaced(inf, "Frames=1000", "Frames=many"), ecl, "",
+         [](const Project &p) {
+             EXPECT_EQ(p.segment(0).cells[0].frames, 0);
+             EXPECT_FALSE(p.segment(0).cells[0].significant);
+         }},
+        {"non-numeric reduction and sizes", replaced(replaced(inf, "Reduction=50.0", "Reduction=half"),
+                                                     "Original_Size=1000000", "Original_Size=big"),
+         ecl, "",
+         [](const Project &p) {
+             EXPECT_EQ(p.segment(0).cells[0].loadedReduction, 0.0f);
+             EXPECT_EQ(p.sourceSize, 0);
+         }},
+        {"non-numeric bitrate", inf, replaced(ecl, "vbr_brate_avg=4000", "vbr_brate_avg=fast"), "",
+         [](const Project &p) { EXPECT_EQ(p.segment(0).cells[0].loadedBitrate, 0); }},
+        {"non-numeric frame rate", replaced(inf, "Frame_Rate_Code=3", "Frame_Rate_Code=PAL"), ecl,
+         "Error loading Rebuilder.INF\nLine 8: frame rate code 0 is not one of 1 to 5.", nullptr},
+        {"negative frame count", replaced(inf, "Frames=2000", "Frames=-2000"), ecl,
+         "Error loading Rebuilder.INF\nLine 13: the frame count -2000 is not possible.", nullptr},
+        {"huge frame count", replaced(inf, "Frames=2000", "Frames=99999999999"), ecl,
+         "Error loading Rebuilder.INF\nLine 13: the frame count 2147483647 is not possible.", nullptr},
+        {"huge reduction", replaced(inf, "Reduction=50.0", "Reduction=1e40"), ecl,
+         "Error loading Rebuilder.INF\nLine 10: the reduction is not a percentage.", nullptr},
+        {"negative bitrate", inf, replaced(ecl, "vbr_brate_avg=3000", "vbr_brate_avg=-3000"),
+         "Error loading Rebuilder.ECL\nLine 10: the bitrate -3000 is not possible.", nullptr},
+        {"huge bitrate", inf, replaced(ecl, "vbr_brate_avg=3000", "vbr_brate_avg=99999999999"),
+         "Error loading Rebuilder.ECL\nLine 10: the bitrate 2147483647 is not possible.", nullptr},
+        {"a list with an extra item", inf, ecl + "[item]\r\ntitle=V01000100002002\r\n",
+         "Error loading Rebuilder.ECL\nLine 16: the item for VTS 1, Vob-ID 2, cell 2 has no cell in Rebuilder.INF.",
+         nullptr},
+        {"a list with a missing item", inf, ecl.substr(0, ecl.find("[item]\r\ntitle=V01000100002001")),
+         "Error loading Rebuilder.ECL\nThe list ends without items for VTS 1, Vob-ID 2.", nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        folder.write("Rebuilder.INF", c.inf);
+        folder.write("Rebuilder.ECL", c.ecl);
+        const auto before = snapshot(folder.path());
+        FakeDesktop desktop;
+        Project project;
+        const bool loaded = project.load(folder.file("Rebuilder.INF"), desktop);
+        EXPECT_EQ(snapshot(folder.path()), before);
+        if (c.message.empty()) {
+            ASSERT_TRUE(loaded) << desktop.lastMessage();
+            EXPECT_TRUE(desktop.messages.empty());
+            if (c.check)
+                c.check(project);
+        } else {
+            EXPECT_FALSE(loaded);
+            EXPECT_EQ(project.lastSegmentIndex(), -1);
+            EXPECT_EQ(desktop.lastMessage(), c.message);
+        }
+    }
+}
+
+TEST(BadInput, ARunSplitInTwoIsTwoSegmentsInBothFiles)
+{
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1);
+    files.add(1, 2, 1);
+    files.add(1, 1, 2);
+    TempFolder folder;
+    FakeDesktop desktop;
+    Project project;
+    ASSERT_TRUE(project.load(files.writeTo(folder), desktop));
+    ASSERT_EQ(project.lastSegmentIndex(), 2);
+    EXPECT_EQ(project.segment(2).cells[0].cellId, 2);
+
+    // The list in the order of one joined run does not describe this project.
+    folder.write("Rebuilder.ECL", replaced(replaced(files.eclText(), "title=V01000100002001", "title=V01000100001002#"),
+                                           "title=V01000100001002\r", "title=V01000100002001\r"));
+    folder.write("Rebuilder.ECL", replaced(readBytes(folder.file("Rebuilder.ECL")), "#", ""));
+    EXPECT_FALSE(project.load(folder.file("Rebuilder.INF"), desktop));
+    EXPECT_EQ(desktop.lastMessage().substr(0, 28), "Error loading Rebuilder.ECL\n");
+}
+
+TEST(BadInput, LongLinesSurviveASaveWhole)
+{
+    ProjectFilesBuilder files = threeCells();
+    const std::string longLine = "Comment=" + std::string(3 * 1024 * 1024, 'y') + "end";
+    files.infHead.push_back(longLine);
+    files.cells[1].itemLines.push_back("passes_note=" + std::string(2000, 'z'));
+    TempFolder folder;
+    FakeDesktop desktop;
+    Project project;
+    ASSERT_TRUE(project.load(files.writeTo(folder), desktop));
+    project.segment(0).cells[0].bitrate = 2000;
+    ASSERT_TRUE(project.save(desktop, nullptr));
+    EXPECT_NE(readBytes(folder.file("Rebuilder.INF")).find("\r\n" + longLine + "\r\n"), std::string::npos);
+    EXPECT_NE(readBytes(folder.file("Rebuilder.ECL")).find("passes_note=" + std::string(2000, 'z') + "\r\n"),
+              std::string::npos);
+}
