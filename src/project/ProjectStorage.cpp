@@ -12,6 +12,30 @@ std::string withDetail(const char *message, const ReadError &error)
     return error.detail.empty() ? std::string(message) : std::string(message) + "\n" + error.detail;
 }
 
+using Writer = WriteResult (*)(const Project &, const std::string &, const std::string &);
+
+// One file's step of a save: its ".bak" copy, then the file rewritten from that copy.
+bool rewriteFromBackup(const Project &project, const std::string &path, Writer write, const char *backupUnreadable,
+                       Desktop &desktop)
+{
+    const std::string backup = path + ".bak";
+    if (!copyTextFile(path, backup, true, true)) {
+        desktop.showMessage(saveFailed);
+        return false;
+    }
+    switch (write(project, backup, path)) {
+    case WriteResult::Ok:
+        return true;
+    case WriteResult::SourceUnreadable:
+        desktop.showMessage(backupUnreadable);
+        return false;
+    case WriteResult::WriteFailed:
+        break;
+    }
+    desktop.showMessage(saveFailed);
+    return false;
+}
+
 } // namespace
 
 bool copyTextFile(const std::string &source, const std::string &destination, bool overwrite, bool sourceRequired)
@@ -66,35 +90,9 @@ bool Project::save(Desktop &desktop, const PredictionStep &predict)
     if (needsPrediction() && predict && !predict())
         return false;
 
-    if (!copyTextFile(inf, inf + ".bak", true, true)) {
-        desktop.showMessage(saveFailed);
+    if (!rewriteFromBackup(*this, inf, writeInf, "Error saving Rebuilder.INF... please restore .bak files", desktop)
+        || !rewriteFromBackup(*this, ecl, writeEcl, "Error saving Rebuilder.ECL... please restore .bak files", desktop))
         return false;
-    }
-    switch (writeInf(*this, inf + ".bak", inf)) {
-    case WriteResult::Ok:
-        break;
-    case WriteResult::SourceUnreadable:
-        desktop.showMessage("Error saving Rebuilder.INF... please restore .bak files");
-        return false;
-    case WriteResult::WriteFailed:
-        desktop.showMessage(saveFailed);
-        return false;
-    }
-
-    if (!copyTextFile(ecl, ecl + ".bak", true, true)) {
-        desktop.showMessage(saveFailed);
-        return false;
-    }
-    switch (writeEcl(*this, ecl + ".bak", ecl)) {
-    case WriteResult::Ok:
-        break;
-    case WriteResult::SourceUnreadable:
-        desktop.showMessage("Error saving Rebuilder.ECL... please restore .bak files");
-        return false;
-    case WriteResult::WriteFailed:
-        desktop.showMessage(saveFailed);
-        return false;
-    }
 
     for (Segment &segment : segments)
         segment.replanned = false;
