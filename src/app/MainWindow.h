@@ -168,6 +168,9 @@ public:
 
     Project &project() { return m_project; }
     const Project &project() const { return m_project; }
+    // For the child windows that read or choose programs (Global Options, preview, prediction).
+    AppSettings &settings() { return m_settings; }
+    Desktop &desktop() { return m_desktop; }
 
 private:
     void setEnabled(Control control, bool enabled);

@@ -21,11 +21,8 @@ std::vector<std::vector<int>> layout(const Project &project)
 Project titleSets()
 {
     return ProjectBuilder()
-        .segment(1).cell(5000, 4000)
-        .segment(1).cell(5000, 4000)
-        .segment(1).cell(5000, 4000)
-        .segment(1).cell(40, 1000)
-        .segment(2).cell(5000, 4000)
+        .segment(1).cell(5000, 4000).segment(1).cell(5000, 4000).segment(1).cell(5000, 4000)
+        .segment(1).cell(40, 1000).segment(2).cell(5000, 4000)
         .build();
 }
 
@@ -39,12 +36,7 @@ TEST(Linking, OffersTheListedSegmentsOfTheCurrentTitleSet)
         bool hide;
         std::vector<int> offered;
     };
-    const Case cases[] = {
-        {1, true, {0, 1, 2}},
-        {1, false, {0, 1, 2, 3}},
-        {4, true, {4}},   // alone in its title set
-        {9, true, {}},    // no such segment
-    };
+    const Case cases[] = {{1, true, {0, 1, 2}}, {1, false, {0, 1, 2, 3}}, {4, true, {4}}, {9, true, {}}};
     for (const Case &c : cases)
         EXPECT_EQ(planning::linkableSegments(project, c.current, c.hide), c.offered) << c.current;
 }
