@@ -7,6 +7,7 @@
 #include "StderrDesktop.h"
 
 #include "app/MainWindow.h"
+#include "common/CommandLine.h"
 #include "common/Format.h"
 #include "planning/Linking.h"
 #include "planning/Planning.h"
@@ -259,7 +260,7 @@ bool save(MainWindow &window, bool keepQ)
 
 int main(int argc, char **argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = commandLineArguments(argc, argv);
     std::string problem;
     const std::optional<Arguments> parsed = parseArguments(args, problem);
     if (!parsed)

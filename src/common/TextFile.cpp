@@ -6,12 +6,57 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
 
+#ifdef _WIN32
+namespace {
+
+std::wstring widened(const std::string &text, UINT codePage, DWORD flags)
+{
+    if (text.empty())
+        return {};
+    const int length = MultiByteToWideChar(codePage, flags, text.data(), int(text.size()), nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::wstring wide(std::size_t(length), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), int(text.size()), wide.data(), length);
+    return wide;
+}
+
+} // namespace
+
+// std::filesystem would throw on bytes that are not UTF-8. Such a path comes from a file that a
+// Windows program wrote in the ANSI code page (a script name in the ECL), so it is read that way.
+std::filesystem::path toFsPath(const std::string &utf8Path)
+{
+    if (utf8Path.empty())
+        return {};
+    std::wstring wide = widened(utf8Path, CP_UTF8, MB_ERR_INVALID_CHARS);
+    if (wide.empty())
+        wide = widened(utf8Path, CP_ACP, 0);
+    return std::filesystem::path(wide);
+}
+
+std::string fromFsPath(const std::filesystem::path &path)
+{
+    const std::wstring &wide = path.native();
+    if (wide.empty())
+        return {};
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return {};
+    std::string text(std::size_t(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), length, nullptr, nullptr);
+    return text;
+}
+#else
 std::filesystem::path toFsPath(const std::string &utf8Path)
 {
     return std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end()));
@@ -22,6 +67,7 @@ std::string fromFsPath(const std::filesystem::path &path)
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
+#endif
 
 namespace {
 
@@ -164,7 +210,14 @@ bool LineWriter::open(const std::string &targetPath)
         m_temporary = targetPath + ".tavro-" + std::to_string(seed() % 1000000u) + "-"
             + std::to_string(counter++) + ".tmp";
 #ifdef _WIN32
-        m_file = _wfopen(toFsPath(m_temporary).c_str(), L"wxb");
+        // Not _wfopen(..., L"wxb"): msvcrt.dll does not know "x" and would open an existing file.
+        const int fd = _wopen(toFsPath(m_temporary).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                              _S_IREAD | _S_IWRITE);
+        if (fd >= 0) {
+            m_file = _fdopen(fd, "wb");
+            if (!m_file)
+                _close(fd);
+        }
 #else
         const int fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
@@ -208,8 +261,11 @@ bool LineWriter::commit()
         return false;
     flushBuffer();
     bool ok = !m_failed && std::fflush(m_file) == 0;
-#ifndef _WIN32
     // The rename must not reach the disk before the data does.
+#ifdef _WIN32
+    if (ok)
+        ok = _commit(_fileno(m_file)) == 0;
+#else
     if (ok)
         ok = ::fsync(fileno(m_file)) == 0;
 #endif

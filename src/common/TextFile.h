@@ -8,7 +8,8 @@
 #include <vector>
 
 // Paths travel through the program as UTF-8 strings; this turns one into a filesystem path
-// (on Windows the wide form, so names with non-ASCII letters open correctly).
+// (on Windows the wide form, so names with non-ASCII letters open correctly; bytes that are not
+// UTF-8 are read in the ANSI code page there, as the Windows programs wrote them). Never throws.
 std::filesystem::path toFsPath(const std::string &utf8Path);
 std::string fromFsPath(const std::filesystem::path &path);
 

@@ -2,10 +2,13 @@
 
 #include "ProjectGenerator.h"
 
+#include "common/CommandLine.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,11 +29,11 @@ int usage(const char *problem)
     return 2;
 }
 
-bool parseNumber(const char *text, long long lo, long long hi, long long &value)
+bool parseNumber(const std::string &text, long long lo, long long hi, long long &value)
 {
     char *end = nullptr;
-    value = std::strtoll(text, &end, 10);
-    return end != text && *end == '\0' && value >= lo && value <= hi;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return end != text.c_str() && *end == '\0' && value >= lo && value <= hi;
 }
 
 } // namespace
@@ -44,22 +47,23 @@ int main(int argc, char **argv)
     bool decimalComma = false;
     std::string folder;
 
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
+    const std::vector<std::string> args = commandLineArguments(argc, argv);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        const bool hasValue = i + 1 < args.size();
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (arg == "--seed" && hasValue) {
-            if (!parseNumber(argv[++i], 0, 0xFFFFFFFFll, seed))
+            if (!parseNumber(args[++i], 0, 0xFFFFFFFFll, seed))
                 return usage("--seed takes a number from 0 to 4294967295");
         } else if (arg == "--size" && hasValue) {
-            size = argv[++i];
+            size = args[++i];
         } else if (arg == "--cells-per-segment" && hasValue) {
-            if (!parseNumber(argv[++i], 1, 999, cellsPerSegment))
+            if (!parseNumber(args[++i], 1, 999, cellsPerSegment))
                 return usage("--cells-per-segment takes a number from 1 to 999");
         } else if (arg == "--cce-type" && hasValue) {
-            if (!parseNumber(argv[++i], 0, 3, cceType))
+            if (!parseNumber(args[++i], 0, 3, cceType))
                 return usage("--cce-type takes 0, 1, 2 or 3");
         } else if (arg == "--decimal-comma") {
             decimalComma = true;
@@ -82,7 +86,7 @@ int main(int argc, char **argv)
             options.cellsPerSegment = int(cellsPerSegment);
     } else if (size == "stress") {
         options = stressOptions(unsigned(seed), 3000, cellsPerSegment > 0 ? int(cellsPerSegment) : 6);
-    } else if (parseNumber(size.c_str(), 1, 99 * 49998, segments)) {
+    } else if (parseNumber(size, 1, 99 * 49998, segments)) {
         options = stressOptions(unsigned(seed), int(segments), cellsPerSegment > 0 ? int(cellsPerSegment) : 6);
     } else {
         return usage("--size takes demo, stress or a number of segments");

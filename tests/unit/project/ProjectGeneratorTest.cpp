@@ -97,6 +97,23 @@ std::vector<InfCell> readInfCells(const std::string &infPath)
     return cells;
 }
 
+// A command line for popen()/system(). On Windows cmd.exe /c drops the first and the last quote
+// of a line that starts with one, so the whole line gets a pair of its own.
+std::string shellCommand(const std::string &line)
+{
+#ifdef _WIN32
+    return "\"" + line + "\"";
+#else
+    return line;
+#endif
+}
+
+#ifdef _WIN32
+const char *const discardErrors = " 2>NUL";
+#else
+const char *const discardErrors = " 2>/dev/null";
+#endif
+
 std::string generated(const GeneratorOptions &options, const TempFolder &folder, const std::string &name = "p")
 {
     std::string infPath;
@@ -303,7 +320,7 @@ TEST(ProjectGenerator, CommandLineWritesTheProjectAndPrintsTheInfPath)
     const std::string target = folder.file("cli project");
     const std::string command = std::string("\"") + TAVRO_MAKE_PROJECT +
                                 "\" --seed 3 --size 12 --cells-per-segment 2 \"" + target + "\"";
-    std::FILE *pipe = popen(command.c_str(), "r");
+    std::FILE *pipe = popen(shellCommand(command).c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string printed;
     char buffer[512];
@@ -322,8 +339,8 @@ TEST(ProjectGenerator, CommandLineWritesTheProjectAndPrintsTheInfPath)
     for (const char *arguments : refused) {
         SCOPED_TRACE(arguments);
         const std::string bad = std::string("\"") + TAVRO_MAKE_PROJECT + "\" " + arguments + " \"" +
-                                folder.file("refused") + "\" 2>/dev/null";
-        EXPECT_NE(std::system(bad.c_str()), 0);
+                                folder.file("refused") + "\"" + discardErrors;
+        EXPECT_NE(std::system(shellCommand(bad).c_str()), 0);
         EXPECT_FALSE(std::filesystem::exists(folder.file("refused")));
     }
 }
