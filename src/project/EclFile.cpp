@@ -5,6 +5,10 @@
 #include "common/Format.h"
 #include "common/TextFile.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 namespace {
 
 constexpr std::string_view titleKey = "title=V";
@@ -16,6 +20,14 @@ constexpr int maxBitrate = 1'000'000;
 int valueAfter(std::string_view line, std::string_view key)
 {
     return leadingInt(line.substr(key.size()));
+}
+
+// Values combined from the file's numbers ("filter_on=" turned around, the two filter indices,
+// the precision steps) are worked out in 64 bits and kept within int: the file may hold any
+// number, and int arithmetic on it could overflow.
+int clampedInt(std::int64_t value)
+{
+    return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 std::string keyValue(std::string_view key, int value)
@@ -50,7 +62,7 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
         s.intraDcPrecision = value("intra_dc_precision_9_max=") == 113 ? 1 : 0;
     } else if (is("intra_dc_precision_10_max=")) {
         if (value("intra_dc_precision_10_max=") == 113)
-            s.intraDcPrecision += 1;
+            s.intraDcPrecision = clampedInt(std::int64_t(s.intraDcPrecision) + 1);
     } else if (is("vbr_pass=")) {
         s.vbrPasses = value("vbr_pass=");
     } else if (is("name=")) {
@@ -83,7 +95,7 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     } else if (is("filter_off=")) {
         s.filterOff = value("filter_off=");
     } else if (is("filter_on=")) {
-        s.filterOff = 1 - value("filter_on=");
+        s.filterOff = clampedInt(1 - std::int64_t(value("filter_on=")));
     } else if (is("pict_complexity=")) {
         s.pictComplexity = value("pict_complexity=");
     } else if (is("qmat_idx=")) {
@@ -122,7 +134,7 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     } else if (is("h_filter_idx=")) {
         s.hFilterIndex = value("h_filter_idx=");
     } else if (is("h_filter_idx2=")) {
-        s.hFilterIndex = s.hFilterIndex * 4 + value("h_filter_idx2=");
+        s.hFilterIndex = clampedInt(std::int64_t(s.hFilterIndex) * 4 + value("h_filter_idx2="));
     } else if (is("alternate_scan=")) {
         foldAgreement(s.alternateScan, value("alternate_scan="), cellIndex);
     } else if (is("adjust_q_matrix=")) {
@@ -332,7 +344,7 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
         } else if (is("filter_off=")) {
             write("filter_off=", s.filterOff);
         } else if (is("filter_on=")) {
-            write("filter_on=", 1 - s.filterOff);
+            write("filter_on=", clampedInt(1 - std::int64_t(s.filterOff)));
         } else if (is("pict_complexity=")) {
             write("pict_complexity=", s.pictComplexity);
         } else if (is("qmat_idx=")) {

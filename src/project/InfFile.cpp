@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -32,6 +33,15 @@ double framesPerSecond(int code)
 // the frame x bitrate sums overflow.
 constexpr int maxFrames = 100'000'000;
 
+// No disc comes near this many sectors (2 PiB); a larger size, or a sum of title set sizes beyond
+// it, is a damaged file, and accepting it would let the size sums and the disc figures overflow.
+constexpr std::int64_t maxSectors = std::int64_t(1) << 40;
+
+bool isPossibleSize(std::int64_t sectors)
+{
+    return sectors >= -maxSectors && sectors <= maxSectors;
+}
+
 // Reads lines up to the first one that begins with `key`. A section header on the way means
 // this section lacks the line: the header is left for the caller.
 bool findInSection(LineReader &in, std::string &line, std::string_view key)
@@ -51,6 +61,12 @@ std::string missingLine(long long headerLine, std::string_view header, std::stri
 {
     return cformat("Line %lld: the section %.*s has no %.*s line.", headerLine, int(header.size()), header.data(),
                    int(key.size()), key.data());
+}
+
+bool impossibleSize(long long lineNumber, std::int64_t sectors, ReadError &error)
+{
+    error.detail = cformat("Line %lld: the size %lld is not possible.", lineNumber, (long long)sectors);
+    return false;
 }
 
 } // namespace
@@ -114,8 +130,12 @@ bool readInf(Project &project, const std::string &path, Desktop &desktop, ReadEr
             }
         } else if (startsWith(line, "Original_Size=")) {
             project.sourceSize = leadingLong(std::string_view(line).substr(14));
+            if (!isPossibleSize(project.sourceSize))
+                return impossibleSize(in.lineNumber(), project.sourceSize, error);
         } else if (startsWith(line, "Excluded_Audio_Sub_Size=")) {
             project.excludedAudioSubSize = leadingLong(std::string_view(line).substr(24));
+            if (!isPossibleSize(project.excludedAudioSubSize))
+                return impossibleSize(in.lineNumber(), project.excludedAudioSubSize, error);
         } else if (startsWith(line, "mode=")) {
             project.encoderMode = leadingInt(std::string_view(line).substr(5));
         } else if (startsWith(line, "CCEType=")) {
@@ -126,8 +146,18 @@ bool readInf(Project &project, const std::string &path, Desktop &desktop, ReadEr
             }
         } else if (startsWith(line, "VTS_")) {
             const std::size_t equals = line.find('=');
-            if (equals != std::string::npos)
-                project.vtsSizeSum += leadingLong(std::string_view(line).substr(equals + 1));
+            if (equals != std::string::npos) {
+                const std::int64_t size = leadingLong(std::string_view(line).substr(equals + 1));
+                if (!isPossibleSize(size))
+                    return impossibleSize(in.lineNumber(), size, error);
+                // Both within the bound, so the sum cannot overflow.
+                project.vtsSizeSum += size;
+                if (!isPossibleSize(project.vtsSizeSum)) {
+                    error.detail = cformat("Line %lld: the title sets add up to more than any disc holds.",
+                                           in.lineNumber());
+                    return false;
+                }
+            }
         }
     }
     if (in.failed()) {
@@ -158,16 +188,20 @@ WriteResult writeInf(const Project &project, const std::string &source, const st
         if (!isSectionHeader(line))
             continue;
         const CellKey key = parseSectionHeader(line);
-        // Copy the section up to its "Reduction=" line; a header on the way belongs to the
-        // next section, so this one has none to rewrite.
+        // Copy the section up to the "Reduction=" line that readInf takes for the cell: the first
+        // one after "Frame_Rate_Code=" and then "Frames" (a "Reduction=" line before those stays
+        // as it is, or the reduction written would not be the one read back). A header on the
+        // way belongs to the next section, so this one has none to rewrite.
+        const std::string_view keys[] = {frameRateKey, framesKey, reductionKey};
+        std::size_t step = 0;
         bool found = false;
         while (in.next(line)) {
-            if (startsWith(line, reductionKey)) {
-                found = true;
-                break;
-            }
             if (isSectionHeader(line)) {
                 in.unread(line);
+                break;
+            }
+            if (startsWith(line, keys[step]) && ++step == std::size(keys)) {
+                found = true;
                 break;
             }
             out.writeLine(line);
