@@ -22,9 +22,9 @@ int valueAfter(std::string_view line, std::string_view key)
     return leadingInt(line.substr(key.size()));
 }
 
-// Values combined from the file's numbers ("filter_on=" turned around, the two filter indices,
-// the precision steps) are worked out in 64 bits and kept within int: the file may hold any
-// number, and int arithmetic on it could overflow.
+// Values combined from the file's numbers ("filter_on=" turned around, the two filter indices)
+// are worked out in 64 bits and kept within int: the file may hold any number, and int
+// arithmetic on it could overflow.
 int clampedInt(std::int64_t value)
 {
     return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -61,8 +61,10 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     } else if (is("intra_dc_precision_9_max=")) {
         s.intraDcPrecision = value("intra_dc_precision_9_max=") == 113 ? 1 : 0;
     } else if (is("intra_dc_precision_10_max=")) {
+        // One step above what the 9-bit line said, never beyond 10 bits: a list that also carries
+        // "intra_dc_prec=" must not climb by one at every save.
         if (value("intra_dc_precision_10_max=") == 113)
-            s.intraDcPrecision = clampedInt(std::int64_t(s.intraDcPrecision) + 1);
+            s.intraDcPrecision = std::min(s.intraDcPrecision, 1) + 1;
     } else if (is("vbr_pass=")) {
         s.vbrPasses = value("vbr_pass=");
     } else if (is("name=")) {

@@ -59,8 +59,13 @@ TEST(FuzzRegressions, DamagedFilesLoadWithDefinedValuesOrFailWithAMessage)
              EXPECT_EQ(line(ecl, "filter_on="), "filter_on=-2147483646");
              EXPECT_EQ(p.segment(0).settings.filterOff, INT_MAX);
          }},
+        // The 10-bit line raises the precision by one step, to 10 bits at most.
         {"ecl-intra-dc-precision-highest-int", "",
-         [](const Project &p) { EXPECT_EQ(p.segment(0).settings.intraDcPrecision, INT_MAX); }, nullptr},
+         [](const Project &p) { EXPECT_EQ(p.segment(0).settings.intraDcPrecision, 2); }, nullptr},
+        // "intra_dc_prec=7" beside a 10-bit line: once 7, then 2 for good (it climbed at every save).
+        {"ecl-intra-dc-precision-climbs-at-every-save", "",
+         [](const Project &p) { EXPECT_EQ(p.segment(0).settings.intraDcPrecision, 7); },
+         [](const Project &p, const std::string &) { EXPECT_EQ(p.segment(0).settings.intraDcPrecision, 2); }},
         {"ecl-filter-off-lowest-int-saved", "",
          [](const Project &p) { EXPECT_EQ(p.segment(0).settings.filterOff, INT_MIN); },
          [](const Project &, const std::string &ecl) { EXPECT_EQ(line(ecl, "filter_on="), "filter_on=2147483647"); }},
@@ -88,5 +93,20 @@ TEST(FuzzRegressions, DamagedFilesLoadWithDefinedValuesOrFailWithAMessage)
         ASSERT_TRUE(reloaded.load(inf, desktop)) << desktop.lastMessage();
         if (c.savedAndReloaded)
             c.savedAndReloaded(reloaded, readBytes(project.eclPath()));
+
+        // From the first save on the files are the program's own: saving again changes nothing.
+        ASSERT_TRUE(reloaded.save(desktop, [] { return true; })) << desktop.lastMessage();
+        Project again;
+        ASSERT_TRUE(again.load(inf, desktop)) << desktop.lastMessage();
+        ASSERT_EQ(again.segments.size(), reloaded.segments.size());
+        for (std::size_t s = 0; s < reloaded.segments.size(); ++s) {
+            const Segment &before = reloaded.segments[s];
+            const Segment &after = again.segments[s];
+            EXPECT_EQ(after.settings, before.settings) << "segment " << s;
+            for (std::size_t i = 0; i < before.cells.size(); ++i) {
+                EXPECT_EQ(after.cells[i].loadedBitrate, before.cells[i].loadedBitrate) << "cell " << i;
+                EXPECT_EQ(after.cells[i].loadedReduction, before.cells[i].loadedReduction) << "cell " << i;
+            }
+        }
     }
 }
