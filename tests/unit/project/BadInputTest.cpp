@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <random>
 
 namespace {
@@ -43,6 +44,18 @@ std::string replaced(std::string text, const std::string &from, const std::strin
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
+std::string cut(const std::string &text, const std::string &from, const std::string &to)
+{
+    const auto begin = text.find(from);
+    const auto end = to.empty() ? text.size() : text.find(to, begin + 1);
+    return text.substr(0, begin) + text.substr(end);
+}
+
+std::string inserted(std::string text, const std::string &before, const std::string &what)
+{
+    return text.insert(text.find(before), what);
+}
+
 std::string crOnly(std::string text)
 {
     std::string out;
@@ -55,8 +68,10 @@ std::string crOnly(std::string text)
 
 } // namespace
 
-// Files other programs wrote, edited by hand or half-copied: each loads with defined values or
-// is refused with a message that says what is wrong. Loading never writes anything.
+// Files other programs wrote, edited by hand, half-copied or from another preparation: each
+// loads with defined values or is refused with a message that says which line is wrong (an INF
+// and an ECL that do not describe the same project would be damaged by a save). Loading never
+// writes anything, and a refused load leaves no trace of the project loaded before.
 TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
 {
     const ProjectFilesBuilder good = threeCells();
@@ -66,12 +81,14 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
 
     struct Case {
         const char *name;
-        std::string inf;
-        std::string ecl;
+        std::optional<std::string> inf; // nothing: the file is missing
+        std::optional<std::string> ecl;
         std::string message;                        // empty: the load succeeds
         std::function<void(const Project &)> check; // on a successful load
     };
     const Case cases[] = {
+        {"no INF", std::nullopt, ecl, "Error loading Rebuilder.INF", nullptr},
+        {"no ECL", inf, std::nullopt, "Error loading Rebuilder.ECL", nullptr},
         {"empty files", "", "", "Error loading Rebuilder.INF\nThe file describes no video cells.", nullptr},
         {"binary garbage", garbage(65536, 1), garbage(65536, 2),
          "Error loading Rebuilder.INF\nThe file describes no video cells.", nullptr},
@@ -109,6 +126,26 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
          "Error loading Rebuilder.ECL\nLine 10: the bitrate -3000 is not possible.", nullptr},
         {"huge bitrate", inf, replaced(ecl, "vbr_brate_avg=3000", "vbr_brate_avg=99999999999"),
          "Error loading Rebuilder.ECL\nLine 10: the bitrate 2147483647 is not possible.", nullptr},
+        {"unknown frame rate", replaced(inf, "Frame_Rate_Code=3\r\nFrames=2000", "Frame_Rate_Code=7\r\nFrames=2000"),
+         ecl, "Error loading Rebuilder.INF\nLine 12: frame rate code 7 is not one of 1 to 5.", nullptr},
+        {"section without its reduction", cut(inf, "Reduction=50.0\r\n[V0100010000200", "[V0100010000200"), ecl,
+         "Error loading Rebuilder.INF\nLine 11: the section [V01000100001002] has no Reduction= line.", nullptr},
+        {"truncated section", inf.substr(0, inf.rfind("Frames")), ecl,
+         "Error loading Rebuilder.INF\nLine 15: the section [V01000100002001] has no Frames line.", nullptr},
+        {"an item fewer than the run's cells", inf, cut(ecl, "[item]\r\ntitle=V01000100001002", "[item]"),
+         "Error loading Rebuilder.ECL\nLine 8: Rebuilder.INF has 2 cells for VTS 1, Vob-ID 1, the list 1 items.",
+         nullptr},
+        {"an item more in a run", inf,
+         inserted(ecl, "[item]\r\ntitle=V01000100002001", "[item]\r\ntitle=V01000100001003\r\n"),
+         "Error loading Rebuilder.ECL\nLine 12: the item for VTS 1, Vob-ID 1, cell 3 has no cell in Rebuilder.INF.",
+         nullptr},
+        {"a Vob-ID more than the INF", inf, ecl + "[item]\r\ntitle=V01000100009001\r\n",
+         "Error loading Rebuilder.ECL\nLine 16: the item for VTS 1, Vob-ID 9, cell 1 has no Vob-ID in Rebuilder.INF.",
+         nullptr},
+        {"a title that is not its cell", inf, replaced(ecl, "title=V01000100001002", "title=V01000100001009"),
+         "Error loading Rebuilder.ECL\nLine 8: the item for VTS 1, Vob-ID 1, cell 9 stands where Rebuilder.INF has "
+         "VTS 1, Vob-ID 1, cell 2.",
+         nullptr},
         {"a list with an extra item", inf, ecl + "[item]\r\ntitle=V01000100002002\r\n",
          "Error loading Rebuilder.ECL\nLine 16: the item for VTS 1, Vob-ID 2, cell 2 has no cell in Rebuilder.INF.",
          nullptr},
@@ -118,11 +155,15 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
-        folder.write("Rebuilder.INF", c.inf);
-        folder.write("Rebuilder.ECL", c.ecl);
+        if (c.inf)
+            folder.write("Rebuilder.INF", *c.inf);
+        if (c.ecl)
+            folder.write("Rebuilder.ECL", *c.ecl);
         const auto before = snapshot(folder.path());
         FakeDesktop desktop;
         Project project;
+        TempFolder previousFolder;
+        ASSERT_TRUE(project.load(threeCells().writeTo(previousFolder), desktop));
         const bool loaded = project.load(folder.file("Rebuilder.INF"), desktop);
         EXPECT_EQ(snapshot(folder.path()), before);
         if (c.message.empty()) {
@@ -133,6 +174,7 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
         } else {
             EXPECT_FALSE(loaded);
             EXPECT_EQ(project.lastSegmentIndex(), -1);
+            EXPECT_EQ(project.currentTotalSize(), 0);
             EXPECT_EQ(desktop.lastMessage(), c.message);
         }
     }

@@ -95,20 +95,6 @@ TEST(InfReader, CellFieldsFromTheSection)
     }
 }
 
-TEST(InfReader, HeadersOfOtherLengthsAreNotSections)
-{
-    ProjectFilesBuilder files;
-    files.add(1, 1, 1);
-    files.infHead.push_back("[V01000100002001");   // 16 characters
-    files.infHead.push_back("[V0100010000200100"); // 18 characters
-    TempFolder folder;
-    FakeDesktop desktop;
-    Project project;
-    loadOrFail(project, files, folder, desktop);
-    EXPECT_EQ(project.lastSegmentIndex(), 0);
-    EXPECT_EQ(project.segment(0).cellCount(), 1);
-}
-
 TEST(InfReader, UnsupportedCceVersionLoadsAsType2AfterTheMessage)
 {
     ProjectFilesBuilder files;
@@ -120,98 +106,6 @@ TEST(InfReader, UnsupportedCceVersionLoadsAsType2AfterTheMessage)
     loadOrFail(project, files, folder, desktop);
     EXPECT_EQ(project.cceType, 2);
     EXPECT_EQ(desktop.messageTexts(), std::vector<std::string>{"Unsupported CCE version"});
-}
-
-TEST(ProjectLoad, FilesThatDoNotDescribeOneProjectAreRefused)
-{
-    struct Case {
-        const char *name;
-        std::function<void(ProjectFilesBuilder &)> damage;
-        std::function<void(TempFolder &, ProjectFilesBuilder &)> write; // instead of writeTo
-        std::string message;
-    };
-    auto rawEcl = [](std::function<std::string(std::string)> edit) {
-        return [edit](TempFolder &folder, ProjectFilesBuilder &files) {
-            folder.write("Rebuilder.INF", files.infText());
-            folder.write("Rebuilder.ECL", edit(files.eclText()));
-        };
-    };
-    auto rawInf = [](std::function<std::string(std::string)> edit) {
-        return [edit](TempFolder &folder, ProjectFilesBuilder &files) {
-            folder.write("Rebuilder.INF", edit(files.infText()));
-            folder.write("Rebuilder.ECL", files.eclText());
-        };
-    };
-    auto cut = [](const std::string &text, const std::string &from, const std::string &to) {
-        const auto begin = text.find(from);
-        const auto end = to.empty() ? text.size() : text.find(to, begin + 1);
-        return text.substr(0, begin) + text.substr(end);
-    };
-    const Case cases[] = {
-        {"no INF", nullptr, [](TempFolder &folder, ProjectFilesBuilder &files) {
-             folder.write("Rebuilder.ECL", files.eclText());
-         }, "Error loading Rebuilder.INF"},
-        {"no ECL", nullptr, [](TempFolder &folder, ProjectFilesBuilder &files) {
-             folder.write("Rebuilder.INF", files.infText());
-         }, "Error loading Rebuilder.ECL"},
-        {"unknown frame rate", [](ProjectFilesBuilder &files) { files.cells[1].rateCode = 7; }, nullptr,
-         "Error loading Rebuilder.INF\nLine 12: frame rate code 7 is not one of 1 to 5."},
-        {"no cells", nullptr, rawInf([](std::string) { return std::string("[Project]\r\nmode=1\r\n"); }),
-         "Error loading Rebuilder.INF\nThe file describes no video cells."},
-        {"section without reduction", nullptr,
-         rawInf([cut](std::string text) { return cut(text, "Reduction=50.0\r\n[V0100010000200", "[V0100010000200"); }),
-         "Error loading Rebuilder.INF\nLine 11: the section [V01000100001002] has no Reduction= line."},
-        {"truncated section", nullptr,
-         rawInf([](std::string text) { return text.substr(0, text.rfind("Frames")); }),
-         "Error loading Rebuilder.INF\nLine 15: the section [V01000100002001] has no Frames line."},
-        {"negative frame count", [](ProjectFilesBuilder &files) { files.cells[0].frames = -5; }, nullptr,
-         "Error loading Rebuilder.INF\nLine 9: the frame count -5 is not possible."},
-        {"an item fewer than cells", nullptr,
-         rawEcl([cut](std::string text) { return cut(text, "[item]\r\ntitle=V01000100001002", "[item]"); }),
-         "Error loading Rebuilder.ECL\nLine 8: Rebuilder.INF has 2 cells for VTS 1, Vob-ID 1, the list 1 items."},
-        {"an item more than cells", nullptr, rawEcl([](std::string text) {
-             const std::string next = "[item]\r\ntitle=V01000100002001";
-             return text.insert(text.find(next), "[item]\r\ntitle=V01000100001003\r\n");
-         }), "Error loading Rebuilder.ECL\nLine 12: the item for VTS 1, Vob-ID 1, cell 3 has no cell in Rebuilder.INF."},
-        {"a Vob-ID more than the INF", nullptr, rawEcl([](std::string text) {
-             return text + "[item]\r\ntitle=V01000100009001\r\n";
-         }), "Error loading Rebuilder.ECL\nLine 16: the item for VTS 1, Vob-ID 9, cell 1 has no Vob-ID in Rebuilder.INF."},
-        {"a Vob-ID fewer than the INF", nullptr,
-         rawEcl([cut](std::string text) { return cut(text, "[item]\r\ntitle=V01000100002001", ""); }),
-         "Error loading Rebuilder.ECL\nThe list ends without items for VTS 1, Vob-ID 2."},
-        {"a title that is not the cell", nullptr, rawEcl([](std::string text) {
-             return text.replace(text.find("title=V01000100001002"), 21, "title=V01000100001009");
-         }), "Error loading Rebuilder.ECL\nLine 8: the item for VTS 1, Vob-ID 1, cell 9 stands where Rebuilder.INF has "
-             "VTS 1, Vob-ID 1, cell 2."},
-        {"negative bitrate", [](ProjectFilesBuilder &files) { files.cells[2].bitrate = -1; }, nullptr,
-         "Error loading Rebuilder.ECL\nLine 14: the bitrate -1 is not possible."},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        ProjectFilesBuilder files;
-        files.add(1, 1, 1);
-        files.add(1, 1, 2);
-        files.add(1, 2, 1);
-        if (c.damage)
-            c.damage(files);
-        TempFolder folder;
-        if (c.write)
-            c.write(folder, files);
-        else
-            files.writeTo(folder);
-        FakeDesktop desktop;
-        Project project;
-        // A project loaded before must not survive a failed load.
-        ProjectFilesBuilder good;
-        good.add(5, 5, 5);
-        TempFolder goodFolder;
-        ASSERT_TRUE(project.load(good.writeTo(goodFolder), desktop));
-
-        EXPECT_FALSE(project.load(folder.file("Rebuilder.INF"), desktop));
-        EXPECT_EQ(project.lastSegmentIndex(), -1);
-        EXPECT_EQ(project.currentTotalSize(), 0);
-        EXPECT_EQ(desktop.lastMessage(), c.message);
-    }
 }
 
 TEST(InfWriter, RewritesOnlyReductionsClampedAndFourWide)
