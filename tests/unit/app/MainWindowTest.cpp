@@ -21,20 +21,21 @@ struct Harness {
     AppSettings settings;
     MainWindow window;
 
-    void untick()
-    {
-        window.autosizedBox = false;
-        window.autosizedClicked();
-    }
+    // The clicks of the window's controls, as the user makes them.
+    void tick(bool autosized) { window.autosizedBox = autosized; window.autosizedClicked(); }
+    void type(unsigned kbps) { window.bitrateValue = kbps; window.bitrateTyped(); }
+    void slide(int position) { window.sliderPosition = position; window.sliderMoved(); }
+    void hide(bool on) { window.hideInsignificant = on; window.hideClicked(); }
+    void opvForSmall(bool on) { window.opvForSmall = on; window.opvForSmallClicked(); }
 };
 
 // Two VBR segments: a 5000 kbit/s average over two cells at 50 %, and a single cell.
-Project twoSegments()
+Project twoSegments(int cceType = 3, int encoderMode = 1)
 {
     Project project =
         ProjectBuilder().segment().cell(1000, 4000).cell(1000, 6000).segment().cell(2000, 5000).build();
-    project.encoderMode = 1;
-    project.cceType = 3;
+    project.encoderMode = encoderMode;
+    project.cceType = cceType;
     for (Segment &segment : project.segments)
         segment.vbrMode = true;
     return project;
@@ -70,13 +71,11 @@ TEST(MainWindow, SettingsButtonFollowsTheEncoderMode)
         {3, 0, true, "PRO Settings", D::Generic},  {2, 3, false, "&CCE Settings", D::None},
     };
     for (const Case &c : cases) {
-        Project project = twoSegments();
-        project.encoderMode = c.encoderMode;
-        project.cceType = c.cceType;
-        Harness h(std::move(project));
-        EXPECT_EQ(h.window.isEnabled(Control::SettingsButton), c.enabled) << c.encoderMode << "/" << c.cceType;
-        EXPECT_EQ(h.window.caption(Control::SettingsButton), c.caption) << c.encoderMode;
-        EXPECT_EQ(h.window.settingsDialog(), c.dialog) << c.encoderMode << "/" << c.cceType;
+        SCOPED_TRACE(std::to_string(c.encoderMode) + "/" + std::to_string(c.cceType));
+        Harness h(twoSegments(c.cceType, c.encoderMode));
+        EXPECT_EQ(h.window.isEnabled(Control::SettingsButton), c.enabled);
+        EXPECT_EQ(h.window.caption(Control::SettingsButton), c.caption);
+        EXPECT_EQ(h.window.settingsDialog(), c.dialog);
     }
 }
 
@@ -111,8 +110,7 @@ TEST(MainWindow, LoadListsTheSegmentsAndAFailedLoadLeavesNoRowToAVanishedSegment
     EXPECT_FALSE(h.window.isEnabled(Control::SaveButton));
     // Nothing still reachable touches the vanished segments.
     h.window.selectRow(1);
-    h.window.bitrateValue = 3000;
-    h.window.bitrateTyped();
+    h.type(3000);
     h.window.vbrClicked();
     EXPECT_FALSE(h.window.save(nullptr));
 }
@@ -123,8 +121,7 @@ TEST(MainWindow, ListHidesInsignificantSegmentsAndMayEndUpEmpty)
     Harness h(ProjectBuilder().segment().cell(19990, 5000).segment().cell(100, 500).build());
     EXPECT_EQ(h.window.rowMap, (std::vector<int>{0}));
     EXPECT_FALSE(h.window.isEnabled(Control::LinkButton));
-    h.window.hideInsignificant = false;
-    h.window.hideClicked();
+    h.hide(false);
     EXPECT_EQ(h.window.rowMap, (std::vector<int>{0, 1}));
     EXPECT_TRUE(h.window.isEnabled(Control::LinkButton));
 
@@ -137,8 +134,7 @@ TEST(MainWindow, ListHidesInsignificantSegmentsAndMayEndUpEmpty)
     EXPECT_EQ(many.window.currentSegment, -1);
     for (Control control : segmentControls)
         EXPECT_FALSE(many.window.isEnabled(control)) << int(control);
-    many.window.hideInsignificant = false;
-    many.window.hideClicked();
+    many.hide(false);
     ASSERT_EQ(many.window.rows.size(), 1001u);
     // From 1000 segments on every row takes the 4-digit form, whatever the Vob-ID.
     EXPECT_EQ(many.window.rows[0], "VTS  1 - Vob-ID    2");
@@ -175,18 +171,16 @@ TEST(MainWindow, SelectionRulesDecideTheSegmentControls)
         project.segment(0).autosized = c.autosized;
         project.segment(0).tweaked = c.tweaked;
         Harness h(std::move(project));
-        h.window.opvForSmall = c.opvForSmall;
-        h.window.opvForSmallClicked();
-        ASSERT_EQ(h.window.currentSegment, 0) << c.name;
-        EXPECT_EQ(h.window.isEnabled(Control::AutosizedBox), c.autosizedEnabled) << c.name;
-        EXPECT_EQ(h.window.isEnabled(Control::BitrateEdit), c.bitrateEnabled) << c.name;
-        EXPECT_EQ(h.window.isEnabled(Control::ReductionSlider), c.bitrateEnabled) << c.name;
-        EXPECT_EQ(h.window.isEnabled(Control::TweakCellsButton), c.tweakEnabled) << c.name;
-        EXPECT_EQ(h.window.isEnabled(Control::VbrRadio), c.modeEnabled) << c.name;
-        EXPECT_EQ(h.window.isEnabled(Control::OpvRadio), c.modeEnabled) << c.name;
-        EXPECT_EQ(h.window.isEnabled(Control::CustomQButton), c.customQ) << c.name;
-        EXPECT_EQ(h.window.tweakedBox, c.tweakedBox) << c.name;
-        EXPECT_EQ(h.window.opvChecked, !c.vbr) << c.name;
+        h.opvForSmall(c.opvForSmall);
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(h.window.currentSegment, 0);
+        for (const auto &[control, enabled] : {std::pair{Control::AutosizedBox, c.autosizedEnabled},
+                                               {Control::BitrateEdit, c.bitrateEnabled}, {Control::ReductionSlider, c.bitrateEnabled},
+                                               {Control::TweakCellsButton, c.tweakEnabled}, {Control::VbrRadio, c.modeEnabled},
+                                               {Control::OpvRadio, c.modeEnabled}, {Control::CustomQButton, c.customQ}})
+            EXPECT_EQ(h.window.isEnabled(control), enabled) << int(control);
+        EXPECT_EQ(h.window.tweakedBox, c.tweakedBox);
+        EXPECT_EQ(h.window.opvChecked, !c.vbr);
     }
 }
 
@@ -225,16 +219,14 @@ TEST(MainWindow, TypedBitrateIsAnUnsignedInteger)
 TEST(MainWindow, TypedBitrateSetsTheSegmentAndRebalancesTheAutosizedOnes)
 {
     Harness h(twoSegments());
-    h.untick();
+    h.tick(false);
     EXPECT_FALSE(h.project.segment(0).replanned); // unticking changes no bitrate
-    h.window.bitrateValue = 5000;                  // the current average: nothing happens
-    h.window.bitrateTyped();
+    h.type(5000); // the current average: nothing happens
     EXPECT_FALSE(h.project.segment(0).replanned);
 
     // 4000 asks the cells for 4001 (x 0.8002): 3200 and 4801, an average of 4000. The other
     // segment takes what was freed: ceil(5000 x 1.1999) = 6000.
-    h.window.bitrateValue = 4000;
-    h.window.bitrateTyped();
+    h.type(4000);
     EXPECT_EQ(bitrates(h.project.segment(0)), (std::vector<int>{3200, 4801}));
     EXPECT_EQ(h.project.segment(1).averageBitrate(), 6000);
     EXPECT_EQ(h.window.bitrateValue, 4000u);
@@ -242,8 +234,7 @@ TEST(MainWindow, TypedBitrateSetsTheSegmentAndRebalancesTheAutosizedOnes)
 
     // The largest typed value caps the cells at their source (50 %: double) rather than
     // wrapping round to the floor.
-    h.window.bitrateValue = 4294967295u;
-    h.window.bitrateTyped();
+    h.type(4294967295u);
     EXPECT_EQ(bitrates(h.project.segment(0)), (std::vector<int>{8000, 12000}));
 }
 
@@ -251,17 +242,14 @@ TEST(MainWindow, SliderReplansOnlyAFixedSegmentAndOnlyForARealMove)
 {
     Harness h(twoSegments());
     EXPECT_EQ(h.window.sliderPosition, 4736); // 50 % on 5..100
-    h.window.sliderPosition = 10000;          // autosized: nothing
-    h.window.sliderMoved();
+    h.slide(10000); // autosized: nothing
     EXPECT_FALSE(h.project.segment(0).replanned);
 
-    h.untick();
-    h.window.sliderPosition = 4736; // 49.992: within 0.01 of where it is
-    h.window.sliderMoved();
+    h.tick(false);
+    h.slide(4736); // 49.992: within 0.01 of where it is
     EXPECT_FALSE(h.project.segment(0).replanned);
 
-    h.window.sliderPosition = 10000;
-    h.window.sliderMoved();
+    h.slide(10000);
     EXPECT_EQ(bitrates(h.project.segment(0)), (std::vector<int>{8000, 12000}));
     EXPECT_EQ(bitrates(h.project.segment(1)), (std::vector<int>{500})); // it pays down to its floor
     EXPECT_DOUBLE_EQ(h.window.reductionValue, 100.0);
@@ -272,9 +260,8 @@ TEST(MainWindow, ResetRestoresLoadedBitratesWithoutRebalancing)
     Project project = twoSegments();
     project.segment(0).vbrMode = false; // OPV: no cell tweaks, even after a reset
     Harness h(std::move(project));
-    h.untick();
-    h.window.bitrateValue = 4000;
-    h.window.bitrateTyped();
+    h.tick(false);
+    h.type(4000);
     h.window.resetBitrates();
     EXPECT_EQ(bitrates(h.project.segment(0)), (std::vector<int>{4000, 6000}));
     EXPECT_EQ(bitrates(h.project.segment(1)), (std::vector<int>{5000}));
@@ -284,8 +271,7 @@ TEST(MainWindow, ResetRestoresLoadedBitratesWithoutRebalancing)
 
     // Reset shows the segment's share without hiding a tiny one as 0.
     Harness tiny(ProjectBuilder().segment().cell(11, 500).segment().cell(100000, 9000).build());
-    tiny.window.hideInsignificant = false;
-    tiny.window.hideClicked();
+    tiny.hide(false);
     EXPECT_EQ(tiny.window.segmentSizePercent, 0.0f);
     tiny.window.resetBitrates();
     EXPECT_NEAR(tiny.window.segmentSizePercent, 5500.0 / 900005500.0 * 100.0, 1e-7);
@@ -298,11 +284,9 @@ TEST(MainWindow, VbrAndOpvSetTheModeCodeOfTheCceType)
     };
     const Case cases[] = {{0, 2, 0}, {1, 4, 2}, {-1, 16, 4}, {3, 16, 4}, {2, 0, 0}};
     for (const Case &c : cases) {
-        Project project = twoSegments();
-        project.cceType = c.cceType;
-        Harness h(std::move(project));
-        h.window.opvForSmall = true; // the segment has only 2000 frames
-        h.window.opvForSmallClicked();
+        SCOPED_TRACE(c.cceType);
+        Harness h(twoSegments(c.cceType));
+        h.opvForSmall(true); // the segment has only 2000 frames
         Segment &segment = h.project.segment(0);
         h.window.opvClicked();
         if (c.cceType == 2) { // never switchable
@@ -310,11 +294,11 @@ TEST(MainWindow, VbrAndOpvSetTheModeCodeOfTheCceType)
             continue;
         }
         EXPECT_TRUE(segment.replanned);
-        EXPECT_EQ(segment.settings.videoType, c.opvType) << c.cceType;
+        EXPECT_EQ(segment.settings.videoType, c.opvType);
         EXPECT_TRUE(h.window.isEnabled(Control::CustomQButton));
         h.window.vbrClicked();
         EXPECT_FALSE(segment.replanned);
-        EXPECT_EQ(segment.settings.videoType, c.vbrType) << c.cceType;
+        EXPECT_EQ(segment.settings.videoType, c.vbrType);
         EXPECT_FALSE(h.window.isEnabled(Control::CustomQButton));
     }
 }
@@ -378,13 +362,10 @@ TEST(MainWindow, DegenerateProjectsShowZeroAndIgnoreCommands)
         Harness h(std::move(c.project));
         MainWindow &w = h.window;
         w.selectRow(0);
-        h.untick();
-        w.bitrateValue = 4000;
-        w.bitrateTyped();
-        w.sliderPosition = 0;
-        w.sliderMoved();
-        w.autosizedBox = true;
-        w.autosizedClicked();
+        h.tick(false);
+        h.type(4000);
+        h.slide(0);
+        h.tick(true);
         w.opvClicked();
         w.resetBitrates();
         h.project.setOutputSizePercent(150.0);
