@@ -5,14 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -133,12 +131,11 @@ TEST(ProjectGenerator, WritesOneItemAndOneScriptPerCellWithWindowsLineEnds)
             // the INF section and the ECL item of a cell carry the same identity
             EXPECT_EQ(cells[i].head.size(), 17u) << cells[i].head;
             EXPECT_EQ(cells[i].head, "[" + items[i].head.substr(6) + "]");
-            // a reduction of 1..100 with the project's decimal mark before its last digit
-            std::string reduction = cells[i]["Reduction="];
-            ASSERT_GE(reduction.size(), 4u);
+            // the project's decimal mark before the last digit of a reduction (the round trip
+            // checks their range)
+            const std::string reduction = cells[i]["Reduction="];
+            ASSERT_GE(reduction.size(), 3u);
             EXPECT_EQ(reduction[reduction.size() - 2], options.decimalComma ? ',' : '.') << reduction;
-            std::replace(reduction.begin(), reduction.end(), ',', '.');
-            EXPECT_TRUE(std::atof(reduction.c_str()) >= 1.0 && std::atof(reduction.c_str()) <= 100.0) << reduction;
             // the script, by its absolute path in the project folder: a source line, then a Trim line
             const std::string script = items[i]["name="];
             EXPECT_EQ(std::filesystem::path(script).parent_path(), std::filesystem::path(folder.file("p")));
@@ -155,26 +152,14 @@ TEST(ProjectGenerator, WritesOneItemAndOneScriptPerCellWithWindowsLineEnds)
     }
 }
 
-TEST(ProjectGenerator, StressSizeHasTheAskedSegmentsAndCells)
+// The asked segments and cells of a stress project are checked by the round trip; here the
+// title sets, which a DVD numbers with two digits.
+TEST(ProjectGenerator, StressProjectHasAtMost99TitleSets)
 {
-    // under 30 segments a title set: one title set; never more than 99 title sets
-    for (const auto &[segments, cellsPerSegment, titleSets] : {std::tuple{50, 6, 1}, {120, 2, 4}, {3000, 1, 99}}) {
-        SCOPED_TRACE(segments);
-        TempFolder folder;
-        GeneratorOptions options = stressOptions(3, segments, cellsPerSegment);
-        options.writeScripts = false; // only the INF is looked at
-        const std::string inf = generated(options, folder);
-        const std::vector<Block> cells = readBlocks(inf, "[V");
-        std::set<std::string> segmentIds, titleSetIds;
-        for (const Block &cell : cells) {
-            segmentIds.insert(cell.segment());
-            titleSetIds.insert(cell.head.substr(2, 2));
-        }
-        EXPECT_EQ(int(segmentIds.size()), segments);
-        EXPECT_EQ(int(cells.size()), segments * cellsPerSegment);
-        EXPECT_EQ(int(titleSetIds.size()), titleSets);
-        EXPECT_EQ(int(occurrences(readBytes(inf), "\r\nVTS_")), titleSets);
-    }
+    TempFolder folder;
+    GeneratorOptions options = stressOptions(3, 3000, 1);
+    options.writeScripts = false; // only the INF is looked at
+    EXPECT_EQ(occurrences(readBytes(generated(options, folder)), "\r\nVTS_"), 99u);
 }
 
 TEST(ProjectGenerator, DemoHasShortCellsAnOpvSegmentAndCce270WhateverTheSeed)
