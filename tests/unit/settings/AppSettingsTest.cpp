@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 TEST(AppSettingsFile, ReadingRules)
 {
@@ -13,27 +14,28 @@ TEST(AppSettingsFile, ReadingRules)
     struct Case {
         const char *why;
         std::optional<std::string> content; // nothing: no file
-        std::string mediaPlayer, cce;
-        int gops;
-        double margin, sample;
-        bool minimized, doublePass;
+        AppSettings expected;
     };
     // Every load starts from values no file leaves behind, so each row shows what it touched.
     const Case cases[] = {
-        {"no file: only the player is cleared", std::nullopt, "", "cce", 7, 3.5, 4.5, true, true},
-        {"a bare line is the player's path", "C:\\mpc.exe\r\n", "C:\\mpc.exe", "cce", 7, 3.5, 4.5, true, true},
-        {"the value runs from the first =", "cce_path=C:\\a=b\\cce.exe\n", "player", "C:\\a=b\\cce.exe", 7, 3.5, 4.5, true, true},
-        {"keys are case-sensitive", "CCE_PATH=x\r\nMediaPlayer=y\r\n", "player", "cce", 7, 3.5, 4.5, true, true},
-        {"an empty line ends the file", "cce_path=a\r\n\r\nmediaplayer=b\r\n", "player", "a", 7, 3.5, 4.5, true, true},
-        {"the last of a repeated key wins", "mediaplayer=a\r\nmediaplayer=b\r\n", "b", "cce", 7, 3.5, 4.5, true, true},
+        {"no file: only the player is cleared", std::nullopt, {"", "cce", 7, 3.5, 4.5, true, true, {}}},
+        {"a bare line is the player's path", "C:\\mpc.exe\r\n", {"C:\\mpc.exe", "cce", 7, 3.5, 4.5, true, true, {}}},
+        {"the value runs from the first =", "cce_path=C:\\a=b\\cce.exe\n", {"player", "C:\\a=b\\cce.exe", 7, 3.5, 4.5, true, true, {}}},
+        {"keys are case-sensitive", "CCE_PATH=x\r\nMediaPlayer=y\r\n", {"player", "cce", 7, 3.5, 4.5, true, true, {}}},
+        {"an empty line ends the file", "cce_path=a\r\n\r\nmediaplayer=b\r\n", {"player", "a", 7, 3.5, 4.5, true, true, {}}},
+        {"the last of a repeated key wins", "mediaplayer=a\r\nmediaplayer=b\r\n", {"b", "cce", 7, 3.5, 4.5, true, true, {}}},
         {"leading numbers, no range limits",
          "opv_gops_per_range=-3 gops\r\nopv_safety_margin=2.5%\r\nopv_sample_size=1e-1\r\n"
          "opv_encode_minimized=2\r\nopv_double_pass=yes\r\n",
-         "player", "cce", -3, 2.5, 0.1, true, false},
-        {"no number reads as 0", "opv_gops_per_range=abc\r\nopv_safety_margin=\r\n", "player", "cce", 0, 0.0, 4.5, true, true},
-        {"an empty value", "mediaplayer=\r\ncolour=blue\r\n", "", "cce", 7, 3.5, 4.5, true, true},
+         {"player", "cce", -3, 2.5, 0.1, true, false, {}}},
+        {"no number reads as 0", "opv_gops_per_range=abc\r\nopv_safety_margin=\r\n", {"player", "cce", 0, 0.0, 4.5, true, true, {}}},
+        {"an empty value", "mediaplayer=\r\ncolour=blue\r\n", {"", "cce", 7, 3.5, 4.5, true, true, {}}},
         // A path is never cut short, however long: it has to survive a save and a load.
-        {"long lines are kept whole", "mediaplayer=" + longPath + "\r\n", longPath, "cce", 7, 3.5, 4.5, true, true},
+        {"long lines are kept whole", "mediaplayer=" + longPath + "\r\n", {longPath, "cce", 7, 3.5, 4.5, true, true, {}}},
+    };
+    const auto fields = [](const AppSettings &s) {
+        return std::tie(s.mediaPlayerPath, s.ccePath, s.gopsPerRange, s.safetyMargin, s.sampleSize, s.encodeMinimized,
+                        s.doublePass);
     };
     for (const Case &c : cases) {
         TempFolder folder;
@@ -43,13 +45,7 @@ TEST(AppSettingsFile, ReadingRules)
 
         loadSettings(s, folder.path());
 
-        EXPECT_EQ(s.mediaPlayerPath, c.mediaPlayer) << c.why;
-        EXPECT_EQ(s.ccePath, c.cce) << c.why;
-        EXPECT_EQ(s.gopsPerRange, c.gops) << c.why;
-        EXPECT_DOUBLE_EQ(s.safetyMargin, c.margin) << c.why;
-        EXPECT_DOUBLE_EQ(s.sampleSize, c.sample) << c.why;
-        EXPECT_EQ(s.encodeMinimized, c.minimized) << c.why;
-        EXPECT_EQ(s.doublePass, c.doublePass) << c.why;
+        EXPECT_EQ(fields(s), fields(c.expected)) << c.why;
         EXPECT_EQ(s.testScriptPath, folder.file("test.avs")) << c.why;
     }
 }
