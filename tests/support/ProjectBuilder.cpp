@@ -38,3 +38,21 @@ Segment ProjectBuilder::buildSegment() const
 {
     return m_project.segments.empty() ? Segment() : m_project.segments.front();
 }
+
+std::vector<int> bitrates(const Segment &segment)
+{
+    std::vector<int> result;
+    for (const Cell &cell : segment.cells)
+        result.push_back(cell.bitrate);
+    return result;
+}
+
+std::vector<int> bitrates(const Project &project)
+{
+    std::vector<int> result;
+    for (const Segment &segment : project.segments) {
+        const std::vector<int> cells = bitrates(segment);
+        result.insert(result.end(), cells.begin(), cells.end());
+    }
+    return result;
+}

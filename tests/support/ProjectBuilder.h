@@ -2,6 +2,8 @@
 
 #include "project/Project.h"
 
+#include <vector>
+
 // Builds a project in memory, cell by cell, as the readers would leave it after a load:
 // bitrates at their loaded values, cells of more than 10 frames significant, and the target
 // and initial sizes equal to the total.
@@ -25,3 +27,7 @@ private:
     Project m_project;
     int m_nextVobId = 1;
 };
+
+// The cells' bitrates in order: what a plan changes, for comparing with one line.
+std::vector<int> bitrates(const Segment &segment);
+std::vector<int> bitrates(const Project &project);

@@ -41,14 +41,6 @@ Project twoSegments(int cceType = 3, int encoderMode = 1)
     return project;
 }
 
-std::vector<int> bitrates(const Segment &segment)
-{
-    std::vector<int> result;
-    for (const Cell &cell : segment.cells)
-        result.push_back(cell.bitrate);
-    return result;
-}
-
 const Control segmentControls[] = {Control::AutosizedBox,  Control::BitrateEdit,   Control::ReductionSlider,
                                    Control::TweakCellsButton, Control::VbrRadio,   Control::OpvRadio,
                                    Control::CustomQButton, Control::PreviewButton, Control::ScriptEditorButton,

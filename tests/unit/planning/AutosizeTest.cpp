@@ -5,26 +5,12 @@
 
 #include <vector>
 
-namespace {
-
-std::vector<int> bitrates(const Project &project)
-{
-    std::vector<int> result;
-    for (const Segment &segment : project.segments)
-        for (const Cell &cell : segment.cells)
-            result.push_back(cell.bitrate);
-    return result;
-}
-
-} // namespace
-
 TEST(AutosizePlanning, SpreadsAFixedSegmentsChangeOverTheAutosizedOnes)
 {
-    Project p = ProjectBuilder()
-                    .segment().cell(1000, 4000).cell(1000, 4000)
-                    .segment().cell(1000, 4000).cell(1000, 4000)
-                    .segment().cell(1000, 4000).cell(1000, 4000)
-                    .build();
+    ProjectBuilder three;
+    for (int i = 0; i < 3; ++i)
+        three.segment().cell(1000, 4000).cell(1000, 4000);
+    Project p = three.build();
     p.segment(0).autosized = false;
     p.segment(0).setAverageBitrate(4501);
     p.segment(2).cells[0].tweaked = p.segment(2).tweaked = true;

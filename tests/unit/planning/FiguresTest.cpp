@@ -6,19 +6,6 @@
 #include <cmath>
 #include <vector>
 
-namespace {
-
-std::vector<int> bitrates(const Project &project)
-{
-    std::vector<int> result;
-    for (const Segment &segment : project.segments)
-        for (const Cell &cell : segment.cells)
-            result.push_back(cell.bitrate);
-    return result;
-}
-
-} // namespace
-
 TEST(SliderMapping, PositionsAndRanges)
 {
     const planning::SliderRange range{10.0, 100.0}; // one step is 90/10000

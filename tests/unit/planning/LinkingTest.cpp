@@ -5,10 +5,12 @@
 
 namespace {
 
+using Layout = std::vector<std::vector<int>>;
+
 // The Vob-IDs of each segment's cells, segment by segment.
-std::vector<std::vector<int>> layout(const Project &project)
+Layout layout(const Project &project)
 {
-    std::vector<std::vector<int>> result;
+    Layout result;
     for (const Segment &segment : project.segments) {
         result.emplace_back();
         for (const Cell &cell : segment.cells)
@@ -45,7 +47,7 @@ TEST(Linking, SelectedSegmentsEndInTheFirstOneInIndexOrder)
 {
     struct Case {
         std::vector<int> selected;
-        std::vector<std::vector<int>> layout;
+        Layout layout;
     };
     const Case cases[] = {
         // Rows 1 and 3 of three: the second stays on its own.
@@ -63,11 +65,9 @@ TEST(Linking, SelectedSegmentsEndInTheFirstOneInIndexOrder)
 
 TEST(Linking, LinkAllTakesEveryListedSegmentOfTheTitleSet)
 {
-    Project hiding = titleSets();
-    planning::linkAllInTitleSet(hiding, 1, true);
-    EXPECT_EQ(layout(hiding), (std::vector<std::vector<int>>{{2, 3, 4}, {5}, {6}}));
-
-    Project all = titleSets();
-    planning::linkAllInTitleSet(all, 1, false);
-    EXPECT_EQ(layout(all), (std::vector<std::vector<int>>{{2, 3, 4, 5}, {6}}));
+    for (const auto &[hide, expected] : {std::pair{true, Layout{{2, 3, 4}, {5}, {6}}}, {false, Layout{{2, 3, 4, 5}, {6}}}}) {
+        Project project = titleSets();
+        planning::linkAllInTitleSet(project, 1, hide);
+        EXPECT_EQ(layout(project), expected) << hide;
+    }
 }

@@ -5,18 +5,6 @@
 
 #include <vector>
 
-namespace {
-
-std::vector<int> bitrates(const Segment &segment)
-{
-    std::vector<int> result;
-    for (const Cell &cell : segment.cells)
-        result.push_back(cell.bitrate);
-    return result;
-}
-
-} // namespace
-
 TEST(SegmentPlanning, SetAverageBitrateAndReductionResetNearTheLoadedValueAndScaleBeyond)
 {
     // Loaded average (4000*1000 + 6000*1000 + 5000*10) / 2010 = 5000; loaded reduction 30 %.
