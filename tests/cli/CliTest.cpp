@@ -19,6 +19,7 @@
 #include <functional>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 using Json = nlohmann::json;
 
@@ -202,27 +203,20 @@ TEST(Cli, JsonKeepsBackslashesAndQuotesAndSurvivesBytesThatAreNotUtf8)
 
 TEST(Cli, ExitStatusTellsBadUsageFromAProjectThatDoesNotLoad)
 {
-    const std::string inf = "Rebuilder.INF";
-    const std::vector<std::vector<std::string>> usage = {
-        {},
-        {"list", inf},
-        {"show", inf, "--save"},
-        {"plan", inf, "--bitrate", "#0"},
-        {"plan", inf, "--bitrate", "#0=-5"},
-        {"plan", inf, "--tweak", "#0=4000"},
-        {"plan", inf, "--link", "#0"},
-        {"plan", inf, "--output-percent", "201"},
-        {"plan", inf, "--hide", "maybe"},
-        {"plan", inf, "--keep-q"},
+    const std::string inf = "Rebuilder.INF", usage = "usage: tavro-cli show";
+    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+        {{}, 2, usage}, {{"list", inf}, 2, usage}, {{"show", inf, "--save"}, 2, usage},
+        {{"plan", inf, "--bitrate", "#0"}, 2, usage}, {{"plan", inf, "--bitrate", "#0=-5"}, 2, usage},
+        {{"plan", inf, "--tweak", "#0=4000"}, 2, usage}, {{"plan", inf, "--link", "#0"}, 2, usage},
+        {{"plan", inf, "--output-percent", "201"}, 2, usage}, {{"plan", inf, "--hide", "maybe"}, 2, usage},
+        {{"plan", inf, "--keep-q"}, 2, usage},
+        {{"show", "/nonexistent/Rebuilder.INF"}, 1, "Error loading Rebuilder.INF"},
     };
-    for (const std::vector<std::string> &args : usage) {
+    for (const auto &[args, status, err] : cases) {
         const CliRun run = runCli(args);
-        EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args.back());
-        EXPECT_NE(run.err.find("usage: tavro-cli show"), std::string::npos);
+        EXPECT_EQ(run.status, status) << (args.empty() ? "" : args.back());
+        EXPECT_NE(run.err.find(err), std::string::npos) << run.err;
     }
-    const CliRun missing = runCli({"show", "/nonexistent/Rebuilder.INF"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("Error loading Rebuilder.INF"), std::string::npos);
 }
 
 TEST(Cli, OperationsTheMainWindowWouldNotAllowAreRefused)
