@@ -8,18 +8,90 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <unordered_map>
 
 namespace {
 
-constexpr std::string_view titleKey = "title=V";
 constexpr int qmatLineCount = 16;
 // DVD video stays below 10 Mbit/s; a bitrate beyond this is a damaged file, and accepting it
 // would let the frame x bitrate sums overflow.
 constexpr int maxBitrate = 1'000'000;
 
-int valueAfter(std::string_view line, std::string_view key)
+// The keys the program manages in an item. Every key but the title ends with its only "=", so a
+// line begins with a key exactly when its text up to the first "=" is that key: one lookup a
+// line finds it.
+enum class Key {
+    None, Title, VbrBrateAvg, GopNm, GopHdr, IntraDcPrec, IntraDc9Max, IntraDc10Max, VbrPass, Name, QualityPrec,
+    QCharF, PictQchar, VbrBias, VbrBrateMin, VbrBrateMax, OpvQFactor, OpvBrateMin, OpvBrateMax, VideoType, Vmode,
+    PictType, FilterOff, FilterOn, PictComplexity, QmatIdx, Qmat, UseFilter, VFilter, FilterVal, VFilterVal, Dither,
+    DitherMax, DitherYMax, DitherCMax, HFilter, HFilterIdx, HFilterIdx2, AlternateScan, AdjustQMatrix, NoMove,
+    Progressive,
+};
+
+struct KeyName {
+    Key key;
+    std::string_view text;
+};
+
+constexpr KeyName keyNames[] = {
+    {Key::VbrBrateAvg, "vbr_brate_avg="}, {Key::GopNm, "gop_nm="},
+    {Key::GopHdr, "gop_hdr="}, {Key::IntraDcPrec, "intra_dc_prec="},
+    {Key::IntraDc9Max, "intra_dc_precision_9_max="}, {Key::IntraDc10Max, "intra_dc_precision_10_max="},
+    {Key::VbrPass, "vbr_pass="}, {Key::Name, "name="},
+    {Key::QualityPrec, "quality_prec="}, {Key::QCharF, "q_char_f="},
+    {Key::PictQchar, "pict_qchar="}, {Key::VbrBias, "vbr_bias="},
+    {Key::VbrBrateMin, "vbr_brate_min="}, {Key::VbrBrateMax, "vbr_brate_max="},
+    {Key::OpvQFactor, "opv_q_factor="}, {Key::OpvBrateMin, "opv_brate_min="},
+    {Key::OpvBrateMax, "opv_brate_max="}, {Key::VideoType, "video_type="},
+    {Key::Vmode, "vmode="}, {Key::PictType, "pict_type="},
+    {Key::FilterOff, "filter_off="}, {Key::FilterOn, "filter_on="},
+    {Key::PictComplexity, "pict_complexity="}, {Key::QmatIdx, "qmat_idx="},
+    {Key::Qmat, "qmat="}, {Key::UseFilter, "use_filter="},
+    {Key::VFilter, "v_filter="}, {Key::FilterVal, "filter_val="},
+    {Key::VFilterVal, "v_filter_val="}, {Key::Dither, "dither="},
+    {Key::DitherMax, "dither_max="}, {Key::DitherYMax, "dither_Y_max="},
+    {Key::DitherCMax, "dither_C_max="}, {Key::HFilter, "h_filter="},
+    {Key::HFilterIdx, "h_filter_idx="}, {Key::HFilterIdx2, "h_filter_idx2="},
+    {Key::AlternateScan, "alternate_scan="}, {Key::AdjustQMatrix, "adjust_q_matrix="},
+    {Key::NoMove, "no_move="}, {Key::Progressive, "progressive="},
+};
+
+std::string_view keyText(Key key)
 {
-    return leadingInt(line.substr(key.size()));
+    for (const KeyName &name : keyNames) {
+        if (name.key == key)
+            return name.text;
+    }
+    return {};
+}
+
+// The managed key a line begins with, and where its value starts.
+struct KeyedLine {
+    Key key = Key::None;
+    std::size_t valueAt = 0;
+};
+
+KeyedLine classify(std::string_view line)
+{
+    static const std::unordered_map<std::string_view, Key> byText = [] {
+        std::unordered_map<std::string_view, Key> map;
+        for (const KeyName &name : keyNames)
+            map.emplace(name.text, name.key);
+        return map;
+    }();
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return {};
+    const std::string_view text = line.substr(0, equals + 1);
+    if (text == "title=")
+        return equals + 1 < line.size() && line[equals + 1] == 'V' ? KeyedLine{Key::Title, equals + 2} : KeyedLine{};
+    const auto found = byText.find(text);
+    return found == byText.end() ? KeyedLine{} : KeyedLine{found->second, equals + 1};
+}
+
+bool isTitle(std::string_view line)
+{
+    return startsWith(line, "title=V");
 }
 
 // Values combined from the file's numbers ("filter_on=" turned around, the two filter indices)
@@ -28,11 +100,6 @@ int valueAfter(std::string_view line, std::string_view key)
 int clampedInt(std::int64_t value)
 {
     return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
-
-std::string keyValue(std::string_view key, int value)
-{
-    return cformat("%.*s%d", int(key.size()), key.data(), value);
 }
 
 // Folds one item's "alternate_scan=" or "progressive=" into the segment's value: the first
@@ -46,105 +113,86 @@ void foldAgreement(int &field, int value, int cellIndex)
 }
 
 void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellIndex, std::string_view line,
-                     LineReader &in)
+                     KeyedLine keyed, LineReader &in)
 {
     EncoderSettings &s = segment.settings;
-    auto is = [line](std::string_view key) { return startsWith(line, key); };
-    auto value = [line](std::string_view key) { return valueAfter(line, key); };
-
-    if (is("vbr_brate_avg=")) {
-        cell.bitrate = cell.loadedBitrate = value("vbr_brate_avg=");
-    } else if (is("gop_hdr=")) {
-        s.gopHeader = value("gop_hdr=");
-    } else if (is("intra_dc_prec=")) {
-        s.intraDcPrecision = value("intra_dc_prec=");
-    } else if (is("intra_dc_precision_9_max=")) {
-        s.intraDcPrecision = value("intra_dc_precision_9_max=") == 113 ? 1 : 0;
-    } else if (is("intra_dc_precision_10_max=")) {
+    const int v = leadingInt(line.substr(keyed.valueAt));
+    switch (keyed.key) {
+    case Key::VbrBrateAvg: cell.bitrate = cell.loadedBitrate = v; break;
+    case Key::GopHdr: s.gopHeader = v; break;
+    case Key::IntraDcPrec: s.intraDcPrecision = v; break;
+    case Key::IntraDc9Max: s.intraDcPrecision = v == 113 ? 1 : 0; break;
+    case Key::IntraDc10Max:
         // One step above what the 9-bit line said, never beyond 10 bits: a list that also carries
         // "intra_dc_prec=" must not climb by one at every save.
-        if (value("intra_dc_precision_10_max=") == 113)
+        if (v == 113)
             s.intraDcPrecision = std::min(s.intraDcPrecision, 1) + 1;
-    } else if (is("vbr_pass=")) {
-        s.vbrPasses = value("vbr_pass=");
-    } else if (is("name=")) {
-        cell.name = std::string(line.substr(5));
-    } else if (is("quality_prec=")) {
-        s.quality = value("quality_prec=");
-    } else if (is("q_char_f=")) {
-        s.quality = value("q_char_f=");
+        break;
+    case Key::VbrPass: s.vbrPasses = v; break;
+    case Key::Name: cell.name = std::string(line.substr(keyed.valueAt)); break;
+    case Key::QualityPrec: s.quality = v; break;
+    case Key::QCharF:
+        s.quality = v;
         // CCE SP 1.x with the newer quality key: its mode codes differ (see "video_type=").
         if (project.cceType == 1)
             project.cceType = -1;
-    } else if (is("pict_qchar=")) {
-        s.quality = value("pict_qchar=");
-    } else if (is("vbr_bias=")) {
-        s.vbrBias = value("vbr_bias=");
-    } else if (is("vbr_brate_min=")) {
-        s.minBitrate = std::min(s.minBitrate, value("vbr_brate_min="));
-    } else if (is("vbr_brate_max=")) {
-        s.maxBitrate = std::max(s.maxBitrate, value("vbr_brate_max="));
-    } else if (is("opv_q_factor=")) {
-        s.opvQFactor = value("opv_q_factor=");
-    } else if (is("video_type=")) {
-        s.videoType = value("video_type=");
-        segment.vbrMode = s.videoType == 8 || s.videoType == 16 || (s.videoType == 4 && project.cceType == 1);
-    } else if (is("vmode=")) {
-        s.videoType = value("vmode=");
-        segment.vbrMode = s.videoType == 2;
-    } else if (is("pict_type=")) {
-        s.pictType = value("pict_type=");
-    } else if (is("filter_off=")) {
-        s.filterOff = value("filter_off=");
-    } else if (is("filter_on=")) {
-        s.filterOff = clampedInt(1 - std::int64_t(value("filter_on=")));
-    } else if (is("pict_complexity=")) {
-        s.pictComplexity = value("pict_complexity=");
-    } else if (is("qmat_idx=")) {
-        s.qmatIndex = value("qmat_idx=");
-    } else if (is("qmat=")) {
+        break;
+    case Key::PictQchar: s.quality = v; break;
+    case Key::VbrBias: s.vbrBias = v; break;
+    case Key::VbrBrateMin: s.minBitrate = std::min(s.minBitrate, v); break;
+    case Key::VbrBrateMax: s.maxBitrate = std::max(s.maxBitrate, v); break;
+    case Key::OpvQFactor: s.opvQFactor = v; break;
+    case Key::VideoType:
+        s.videoType = v;
+        segment.vbrMode = v == 8 || v == 16 || (v == 4 && project.cceType == 1);
+        break;
+    case Key::Vmode:
+        s.videoType = v;
+        segment.vbrMode = v == 2;
+        break;
+    case Key::PictType: s.pictType = v; break;
+    case Key::FilterOff: s.filterOff = v; break;
+    case Key::FilterOn: s.filterOff = clampedInt(1 - std::int64_t(v)); break;
+    case Key::PictComplexity: s.pictComplexity = v; break;
+    case Key::QmatIdx: s.qmatIndex = v; break;
+    case Key::Qmat: {
         std::string matrixLine;
         for (int i = 0; i < qmatLineCount; ++i) {
             if (!in.next(matrixLine))
                 break;
-            if (startsWith(matrixLine, titleKey)) {
+            if (isTitle(matrixLine)) {
                 // A short matrix block: the next item starts here.
                 in.unread(matrixLine);
                 break;
             }
             s.qmatLines[std::size_t(i)] = matrixLine;
         }
-    } else if (is("use_filter=")) {
-        s.useFilter = value("use_filter=");
-    } else if (is("v_filter=")) {
-        s.useFilter = value("v_filter=");
-    } else if (is("filter_val=")) {
-        s.filterValue = value("filter_val=");
-    } else if (is("v_filter_val=")) {
-        s.filterValue = value("v_filter_val=");
-    } else if (is("dither=")) {
-        s.dither = value("dither=");
-    } else if (is("dither_max=")) {
+        break;
+    }
+    case Key::UseFilter:
+    case Key::VFilter: s.useFilter = v; break;
+    case Key::FilterVal:
+    case Key::VFilterVal: s.filterValue = v; break;
+    case Key::Dither: s.dither = v; break;
+    case Key::DitherMax:
+        // CCE 2.70 keeps luma and chroma apart in their own keys.
         if (project.cceType != 3)
-            s.ditherMax = value("dither_max=");
-    } else if (is("dither_Y_max=")) {
-        s.ditherMax = value("dither_Y_max=");
-    } else if (is("dither_C_max=")) {
-        s.ditherCMax = value("dither_C_max=");
-    } else if (is("h_filter=")) {
-        s.hFilter = value("h_filter=");
-    } else if (is("h_filter_idx=")) {
-        s.hFilterIndex = value("h_filter_idx=");
-    } else if (is("h_filter_idx2=")) {
-        s.hFilterIndex = clampedInt(std::int64_t(s.hFilterIndex) * 4 + value("h_filter_idx2="));
-    } else if (is("alternate_scan=")) {
-        foldAgreement(s.alternateScan, value("alternate_scan="), cellIndex);
-    } else if (is("adjust_q_matrix=")) {
-        s.adjustQMatrix = value("adjust_q_matrix=");
-    } else if (is("no_move=")) {
-        s.noMove = value("no_move=");
-    } else if (is("progressive=")) {
-        foldAgreement(s.progressive, value("progressive="), cellIndex);
+            s.ditherMax = v;
+        break;
+    case Key::DitherYMax: s.ditherMax = v; break;
+    case Key::DitherCMax: s.ditherCMax = v; break;
+    case Key::HFilter: s.hFilter = v; break;
+    case Key::HFilterIdx: s.hFilterIndex = v; break;
+    case Key::HFilterIdx2: s.hFilterIndex = clampedInt(std::int64_t(s.hFilterIndex) * 4 + v); break;
+    case Key::AlternateScan: foldAgreement(s.alternateScan, v, cellIndex); break;
+    case Key::AdjustQMatrix: s.adjustQMatrix = v; break;
+    case Key::NoMove: s.noMove = v; break;
+    case Key::Progressive: foldAgreement(s.progressive, v, cellIndex); break;
+    case Key::None:
+    case Key::Title:
+    case Key::GopNm:
+    case Key::OpvBrateMin:
+    case Key::OpvBrateMax: break;
     }
 }
 
@@ -202,7 +250,8 @@ bool readEcl(Project &project, const std::string &path, ReadError &error)
 
     std::string line;
     while (in.next(line)) {
-        if (startsWith(line, titleKey)) {
+        const KeyedLine keyed = classify(line);
+        if (keyed.key == Key::Title) {
             const CellKey key = parseItemTitle(line);
             if (segment && key.vts == segment->vts && key.vobId == segment->cells[0].vobId) {
                 ++cellIndex;
@@ -233,9 +282,9 @@ bool readEcl(Project &project, const std::string &path, ReadError &error)
             continue;
         }
         // Settings before the first item belong to no cell.
-        if (!segment)
+        if (!segment || keyed.key == Key::None)
             continue;
-        applyManagedKey(project, *segment, *cell, cellIndex, line, in);
+        applyManagedKey(project, *segment, *cell, cellIndex, line, keyed, in);
         if (cell->loadedBitrate < 0 || cell->loadedBitrate > maxBitrate) {
             error.detail = cformat("Line %lld: the bitrate %d is not possible.", in.lineNumber(), cell->loadedBitrate);
             return false;
@@ -273,16 +322,21 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
     auto dropLines = [&in](int count) {
         std::string dropped;
         for (int i = 0; i < count && in.next(dropped); ++i) {
-            if (startsWith(dropped, titleKey)) {
+            if (isTitle(dropped)) {
                 in.unread(dropped);
                 break;
             }
         }
     };
+    auto write = [&out](Key key, int value) {
+        const std::string_view text = keyText(key);
+        out.writeLine(cformat("%.*s%d", int(text.size()), text.data(), value));
+    };
 
     std::string line;
     while (in.next(line)) {
-        if (startsWith(line, titleKey)) {
+        const Key key = classify(line).key;
+        if (key == Key::Title) {
             out.writeLine(line);
             // An item the project does not know is copied as it stands.
             const CellIndex::Entry entry = index.find(parseItemTitle(line));
@@ -295,114 +349,106 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
             continue;
         }
         const EncoderSettings &s = segment->settings;
-        auto is = [&line](std::string_view key) { return startsWith(line, key); };
-        auto write = [&out](std::string_view key, int value) { out.writeLine(keyValue(key, value)); };
-
-        if (is("vbr_brate_avg=")) {
-            write("vbr_brate_avg=", cell->bitrate);
-        } else if (is("gop_nm=")) {
-            write("gop_nm=", s.gopHeader == 12 ? 4 : 5);
-            write("gop_hdr=", s.gopHeader == 12 ? 12 : 15);
+        switch (key) {
+        case Key::VbrBrateAvg: write(key, cell->bitrate); break;
+        case Key::GopNm:
+            write(Key::GopNm, s.gopHeader == 12 ? 4 : 5);
+            write(Key::GopHdr, s.gopHeader == 12 ? 12 : 15);
             dropLines(1);
-        } else if (is("intra_dc_prec=")) {
+            break;
+        case Key::IntraDcPrec:
             if (cce270) {
-                write("intra_dc_precision_9_max=", s.intraDcPrecision > 0 ? 113 : 1);
-                write("intra_dc_precision_10_max=", s.intraDcPrecision > 1 ? 113 : 1);
+                write(Key::IntraDc9Max, s.intraDcPrecision > 0 ? 113 : 1);
+                write(Key::IntraDc10Max, s.intraDcPrecision > 1 ? 113 : 1);
             } else {
-                write("intra_dc_prec=", s.intraDcPrecision);
+                write(key, s.intraDcPrecision);
             }
-        } else if (is("intra_dc_precision_9_max=")) {
-            write("intra_dc_precision_9_max=", s.intraDcPrecision > 0 ? 113 : 1);
-        } else if (is("intra_dc_precision_10_max=")) {
-            write("intra_dc_precision_10_max=", s.intraDcPrecision > 1 ? 113 : 1);
-        } else if (is("vbr_pass=")) {
-            write("vbr_pass=", s.vbrPasses);
-        } else if (is("quality_prec=")) {
-            write("quality_prec=", s.quality);
-        } else if (is("q_char_f=")) {
-            write("q_char_f=", s.quality);
-        } else if (is("pict_qchar=")) {
-            write("pict_qchar=", s.quality);
-        } else if (is("vbr_bias=")) {
-            write("vbr_bias=", s.vbrBias);
-        } else if (is("vbr_brate_min=")) {
-            write("vbr_brate_min=", s.minBitrate);
-        } else if (is("vbr_brate_max=")) {
-            write("vbr_brate_max=", s.maxBitrate);
-        } else if (is("opv_q_factor=")) {
-            write("opv_q_factor=", s.opvQFactor);
-        } else if (is("opv_brate_min=")) {
-            write("opv_brate_min=", s.minBitrate);
-        } else if (is("opv_brate_max=")) {
-            write("opv_brate_max=", s.maxBitrate);
-        } else if (is("video_type=") || is("vmode=")) {
+            break;
+        case Key::IntraDc9Max: write(key, s.intraDcPrecision > 0 ? 113 : 1); break;
+        case Key::IntraDc10Max: write(key, s.intraDcPrecision > 1 ? 113 : 1); break;
+        case Key::VbrPass: write(key, s.vbrPasses); break;
+        case Key::QualityPrec:
+        case Key::QCharF:
+        case Key::PictQchar: write(key, s.quality); break;
+        case Key::VbrBias: write(key, s.vbrBias); break;
+        case Key::VbrBrateMin:
+        case Key::OpvBrateMin: write(key, s.minBitrate); break;
+        case Key::VbrBrateMax:
+        case Key::OpvBrateMax: write(key, s.maxBitrate); break;
+        case Key::OpvQFactor: write(key, s.opvQFactor); break;
+        case Key::VideoType:
+        case Key::Vmode:
             // Cells of 10 frames or fewer keep their mode line.
             if (cell->significant)
-                write(is("vmode=") ? "vmode=" : "video_type=", s.videoType);
+                write(key, s.videoType);
             else
                 out.writeLine(line);
-        } else if (is("pict_type=")) {
-            write("pict_type=", s.pictType);
-        } else if (is("filter_off=")) {
-            write("filter_off=", s.filterOff);
-        } else if (is("filter_on=")) {
-            write("filter_on=", clampedInt(1 - std::int64_t(s.filterOff)));
-        } else if (is("pict_complexity=")) {
-            write("pict_complexity=", s.pictComplexity);
-        } else if (is("qmat_idx=")) {
-            write("qmat_idx=", s.qmatIndex);
+            break;
+        case Key::PictType: write(key, s.pictType); break;
+        case Key::FilterOff: write(key, s.filterOff); break;
+        case Key::FilterOn: write(key, clampedInt(1 - std::int64_t(s.filterOff))); break;
+        case Key::PictComplexity: write(key, s.pictComplexity); break;
+        case Key::QmatIdx:
+            write(key, s.qmatIndex);
             if (s.qmatIndex == -1) {
                 out.writeLine("qmat=");
                 for (const std::string &matrixLine : s.qmatLines)
                     out.writeLine(matrixLine);
             }
-        } else if (is("qmat=")) {
-            dropLines(qmatLineCount);
-        } else if (is("use_filter=")) {
-            write("use_filter=", s.useFilter);
-            write("filter_val=", s.filterValue);
-        } else if (is("v_filter=")) {
-            write("v_filter=", s.useFilter);
-            write("v_filter_val=", s.filterValue);
-        } else if (is("filter_val=") || is("v_filter_val=")) {
-            // written after its switch
-        } else if (is("dither=")) {
-            write("dither=", s.dither);
+            break;
+        case Key::Qmat: dropLines(qmatLineCount); break; // written after "qmat_idx="
+        case Key::UseFilter:
+            write(key, s.useFilter);
+            write(Key::FilterVal, s.filterValue);
+            break;
+        case Key::VFilter:
+            write(key, s.useFilter);
+            write(Key::VFilterVal, s.filterValue);
+            break;
+        case Key::Dither:
+            write(key, s.dither);
             if (cce270) {
-                write("dither_Y_max=", s.ditherMax);
-                write("dither_C_max=", s.ditherCMax);
+                write(Key::DitherYMax, s.ditherMax);
+                write(Key::DitherCMax, s.ditherCMax);
             } else {
-                write("dither_max=", s.ditherMax);
+                write(Key::DitherMax, s.ditherMax);
             }
-        } else if (is("dither_max=") || is("dither_Y_max=") || is("dither_C_max=")) {
-            // written after "dither="
-        } else if (is("h_filter=")) {
-            write("h_filter=", s.hFilter);
+            break;
+        case Key::HFilter:
+            write(key, s.hFilter);
             if (cce270) {
-                write("h_filter_idx=", s.hFilterIndex / 4);
-                write("h_filter_idx2=", s.hFilterIndex % 4);
+                write(Key::HFilterIdx, s.hFilterIndex / 4);
+                write(Key::HFilterIdx2, s.hFilterIndex % 4);
             } else {
-                write("h_filter_idx=", s.hFilterIndex);
+                write(Key::HFilterIdx, s.hFilterIndex);
             }
-        } else if (is("h_filter_idx=") || is("h_filter_idx2=")) {
-            // written after "h_filter="
-        } else if (is("alternate_scan=")) {
+            break;
+        case Key::FilterVal:
+        case Key::VFilterVal:
+        case Key::DitherMax:
+        case Key::DitherYMax:
+        case Key::DitherCMax:
+        case Key::HFilterIdx:
+        case Key::HFilterIdx2: break; // written after their switch
+        case Key::AlternateScan:
             // When the cells disagree, each item keeps its own value.
             if (s.alternateScan != -1)
-                write("alternate_scan=", s.alternateScan);
+                write(key, s.alternateScan);
             else
                 out.writeLine(line);
-        } else if (is("adjust_q_matrix=")) {
-            write("adjust_q_matrix=", s.adjustQMatrix);
-        } else if (is("no_move=")) {
-            write("no_move=", s.noMove);
-        } else if (is("progressive=")) {
+            break;
+        case Key::Progressive:
             if (s.progressive != -1)
-                write("progressive=", s.progressive);
+                write(key, s.progressive);
             else
                 out.writeLine(line);
-        } else {
-            out.writeLine(line);
+            break;
+        case Key::AdjustQMatrix: write(key, s.adjustQMatrix); break;
+        case Key::NoMove: write(key, s.noMove); break;
+        case Key::GopHdr:
+        case Key::Name:
+        case Key::None:
+        case Key::Title: out.writeLine(line); break;
         }
     }
     if (in.failed())
