@@ -84,7 +84,7 @@ ProjectFilesBuilder segmentsOf(const std::vector<std::pair<int, int>> &framesAnd
                      "VTS_01=900000"};
     int vob = 1;
     for (auto [frames, bitrate] : framesAndBitrates) {
-        CellSpec &cell = files.add(1, vob++, 1, frames, bitrate);
+        CellEntry &cell = files.add(1, vob++, 1, frames, bitrate);
         cell.itemLines = {"video_type=16"};
     }
     return files;

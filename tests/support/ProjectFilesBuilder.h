@@ -6,7 +6,7 @@
 #include <vector>
 
 // Writes small Rebuilder.INF / Rebuilder.ECL pairs for reader and writer tests.
-struct CellSpec {
+struct CellEntry {
     int vts = 1;
     int subId = 1;
     int vobId = 1;
@@ -18,17 +18,17 @@ struct CellSpec {
     std::vector<std::string> itemLines; // ECL lines after "vbr_brate_avg=" (managed or not)
 };
 
-std::string sectionHeader(const CellSpec &cell);
-std::string itemTitle(const CellSpec &cell);
+std::string sectionHeader(const CellEntry &cell);
+std::string itemTitle(const CellEntry &cell);
 
 class ProjectFilesBuilder {
 public:
     std::vector<std::string> infHead = {"[Project]", "Original_Size=1000000", "Excluded_Audio_Sub_Size=20000",
                                         "mode=1", "CCEType=3", "VTS_01=900000"};
     std::vector<std::string> eclHead = {"[CCE]", "version=2.70"};
-    std::vector<CellSpec> cells;
+    std::vector<CellEntry> cells;
 
-    CellSpec &add(int vts, int vobId, int cellId, int frames = 1000, int bitrate = 4000);
+    CellEntry &add(int vts, int vobId, int cellId, int frames = 1000, int bitrate = 4000);
     std::string infText() const;
     std::string eclText() const;
     // Writes both files (CR LF) into the folder and returns the INF path.

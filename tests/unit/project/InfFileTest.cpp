@@ -79,7 +79,7 @@ TEST(InfReader, CellFieldsFromTheSection)
     };
     for (const Case &c : cases) {
         ProjectFilesBuilder files;
-        CellSpec &cell = files.add(1, 1, 1, c.frames);
+        CellEntry &cell = files.add(1, 1, 1, c.frames);
         cell.rateCode = c.rateCode;
         cell.reduction = c.reduction;
         TempFolder folder;
