@@ -34,8 +34,8 @@ ProjectFilesBuilder sizeableProject()
     ProjectFilesBuilder files;
     for (int vob = 1; vob <= 12; ++vob) {
         for (int cell = 1; cell <= 4; ++cell) {
-            CellEntry &spec = files.add(1, vob, cell, 1000 + vob * 10 + cell, 3000 + vob * 100);
-            spec.itemLines = {"video_type=16", "gop_nm=5", "gop_hdr=15", "vbr_pass=2", "passes=2",
+            CellEntry &entry = files.add(1, vob, cell, 1000 + vob * 10 + cell, 3000 + vob * 100);
+            entry.itemLines = {"video_type=16", "gop_nm=5", "gop_hdr=15", "vbr_pass=2", "passes=2",
                               "comment=" + std::string(200, 'c')};
         }
     }
