@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+
 using Json = nlohmann::ordered_json;
 
 namespace {
@@ -99,6 +101,62 @@ Json segmentJson(const MainWindow &window, int index)
     return j;
 }
 
+// nlohmann writes the shortest text that reads back to a real; the report gives every real with
+// 17 significant digits, so the figures can be compared digit for digit with other tools. The
+// library still does the structure and the escaping of strings.
+void dumpWith17Digits(const Json &value, int depth, std::string &out)
+{
+    const std::string indent(std::size_t(depth + 1) * 2, ' ');
+    const std::string closing(std::size_t(depth) * 2, ' ');
+    switch (value.type()) {
+    case Json::value_t::object: {
+        if (value.empty()) {
+            out += "{}";
+            return;
+        }
+        out += "{\n";
+        bool first = true;
+        for (const auto &[key, member] : value.items()) {
+            out += first ? "" : ",\n";
+            first = false;
+            out += indent + Json(key).dump(-1, ' ', false, Json::error_handler_t::replace) + ": ";
+            dumpWith17Digits(member, depth + 1, out);
+        }
+        out += "\n" + closing + "}";
+        return;
+    }
+    case Json::value_t::array: {
+        if (value.empty()) {
+            out += "[]";
+            return;
+        }
+        out += "[\n";
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            out += (i == 0 ? "" : ",\n") + indent;
+            dumpWith17Digits(value[i], depth + 1, out);
+        }
+        out += "\n" + closing + "]";
+        return;
+    }
+    case Json::value_t::number_float: {
+        const double real = value.get<double>();
+        if (!std::isfinite(real)) {
+            out += "null";
+            return;
+        }
+        std::string text = cformat("%.17g", real);
+        // Keep it a real for readers that tell integers apart.
+        if (text.find_first_of(".eE") == std::string::npos)
+            text += ".0";
+        out += text;
+        return;
+    }
+    default:
+        out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+        return;
+    }
+}
+
 const char *yesNo(bool value)
 {
     return value ? "yes" : "no";
@@ -132,7 +190,9 @@ std::string jsonReport(const MainWindow &window)
     j["segments"] = segments;
     // Names and paths come from Windows programs and need not be UTF-8; a stray byte must not
     // stop the report.
-    return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    std::string out;
+    dumpWith17Digits(j, 0, out);
+    return out + "\n";
 }
 
 std::string textReport(const MainWindow &window)

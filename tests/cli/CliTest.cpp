@@ -8,6 +8,8 @@
 #include "support/ProjectFilesBuilder.h"
 #include "support/TempFolder.h"
 
+#include "common/Format.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -159,6 +161,15 @@ TEST(Cli, ShowPrintsTheMainWindowsFiguresAsTextAndAsExactJson)
 
     const Json &j = demo.json;
     EXPECT_EQ(j["infPath"], demo.inf);
+    // Reals carry 17 significant digits (a reduction of 87.8 read as a 32-bit float is
+    // 87.800003051757812), whole ones a ".0".
+    const std::string raw = runCli({"show", demo.inf, "--json"}).out;
+    const float reduction = p.segment(0).cells[0].loadedReduction;
+    ASSERT_NE(reduction, float(int(reduction)));
+    const std::string digits = cformat("%.17g", double(reduction));
+    EXPECT_EQ(digits.size(), 18u);
+    EXPECT_NE(raw.find("\"loadedReduction\": " + digits + ","), std::string::npos) << digits;
+    EXPECT_NE(raw.find("\"totalVideoSizePercent\": 100.0,"), std::string::npos);
     for (const char *key : {"cceType", "sourceSize", "overheadSize", "targetTotalSize", "estimatedSectors"})
         EXPECT_TRUE(j[key].is_number_integer()) << key;
     EXPECT_TRUE(j["decimalComma"].is_boolean());
