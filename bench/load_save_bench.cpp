@@ -3,6 +3,7 @@
 // should load and save in under half a second each.
 
 #include "ProjectGenerator.h"
+#include "support/FakeDesktop.h"
 
 #include "common/TextFile.h"
 #include "platform/Desktop.h"
@@ -17,29 +18,6 @@
 #include <string>
 
 namespace {
-
-// Load and save never ask the desktop anything on a sound project; anything said is a failure.
-class SilentDesktop : public Desktop {
-public:
-    std::string said;
-
-    void showMessage(const std::string &text, Icon, const std::string &) override { said = text; }
-    bool askYesNo(const std::string &, const std::string &) override { return false; }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::vector<FileFilter> &,
-                                              const std::string &) override
-    {
-        return std::nullopt;
-    }
-    bool startProgram(const std::string &, const std::vector<std::string> &) override { return false; }
-    bool openUrl(const std::string &) override { return false; }
-    EncoderResult runEncoder(const std::string &, const std::vector<std::string> &, const std::string &,
-                             bool) override
-    {
-        return {};
-    }
-    void processEvents() override {}
-    void exitProgram(int status) override { std::exit(status); }
-};
 
 constexpr int kCellsPerSegment = 6;
 
@@ -81,11 +59,11 @@ void loadProject(benchmark::State &state)
 {
     const int segments = int(state.range(0));
     const std::string &inf = projects.inf(segments);
-    SilentDesktop desktop;
+    FakeDesktop desktop; // load and save ask nothing of a sound project
     for (auto _ : state) {
         Project project;
         if (!project.load(inf, desktop)) {
-            state.SkipWithError(("load failed: " + desktop.said).c_str());
+            state.SkipWithError(("load failed: " + desktop.lastMessage()).c_str());
             break;
         }
         benchmark::DoNotOptimize(project.segments.data());
@@ -98,10 +76,10 @@ void saveProject(benchmark::State &state)
 {
     const int segments = int(state.range(0));
     const std::string &inf = projects.inf(segments);
-    SilentDesktop desktop;
+    FakeDesktop desktop; // load and save ask nothing of a sound project
     Project project;
     if (!project.load(inf, desktop)) {
-        state.SkipWithError(("load failed: " + desktop.said).c_str());
+        state.SkipWithError(("load failed: " + desktop.lastMessage()).c_str());
         return;
     }
     // nothing replanned: the save goes straight to the two files
@@ -109,7 +87,7 @@ void saveProject(benchmark::State &state)
         segment.replanned = false;
     for (auto _ : state) {
         if (!project.save(desktop, [] { return true; })) {
-            state.SkipWithError(("save failed: " + desktop.said).c_str());
+            state.SkipWithError(("save failed: " + desktop.lastMessage()).c_str());
             break;
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Desktop.h"
+#include "support/FakeDesktop.h"
 #include "project/Project.h"
 
 #include <cstddef>
@@ -34,33 +34,8 @@ std::string readFile(const std::string &path);
 // Removes every file in the scratch folder, so one input's copies do not leak into the next.
 void clearScratchFolder();
 
-// Says No, cancels choosers, starts nothing; counts the messages.
-class QuietDesktop : public Desktop {
-public:
-    int messages = 0;
-    std::string lastMessage;
-
-    void showMessage(const std::string &text, Icon, const std::string &) override
-    {
-        ++messages;
-        lastMessage = text;
-    }
-    bool askYesNo(const std::string &, const std::string &) override { return false; }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::vector<FileFilter> &,
-                                              const std::string &) override
-    {
-        return std::nullopt;
-    }
-    bool startProgram(const std::string &, const std::vector<std::string> &) override { return false; }
-    bool openUrl(const std::string &) override { return false; }
-    EncoderResult runEncoder(const std::string &, const std::vector<std::string> &, const std::string &,
-                             bool) override
-    {
-        return EncoderResult::CouldNotStart;
-    }
-    void processEvents() override {}
-    void exitProgram(int) override {}
-};
+// Says No, cancels choosers, starts nothing, and keeps the messages.
+using QuietDesktop = FakeDesktop;
 
 // Prints the reason and aborts, so libFuzzer keeps the input as a finding.
 [[noreturn]] void fail(const std::string &reason);

@@ -38,7 +38,7 @@ void loadGenerated(const GeneratorOptions &options, const char *name)
     Project project;
     fuzz::QuietDesktop desktop;
     if (!project.load(inf, desktop))
-        fuzz::fail("a make-project project does not load: " + desktop.lastMessage);
+        fuzz::fail("a make-project project does not load: " + desktop.lastMessage());
     generatedProjects().push_back(std::move(project));
 }
 

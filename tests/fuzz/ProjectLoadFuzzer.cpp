@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     fuzz::QuietDesktop desktop;
     if (!project.load(inf, desktop)) {
         fuzz::require(!project.isLoaded(), "a failed load left segments behind");
-        fuzz::require(desktop.messages > 0, "a failed load told the user nothing");
+        fuzz::require(!desktop.messages.empty(), "a failed load told the user nothing");
         return 0;
     }
     fuzz::checkModel(project, "loaded");

@@ -194,7 +194,7 @@ void save(Project &project, const char *which)
 {
     fuzz::QuietDesktop desktop;
     fuzz::require(project.save(desktop, [] { return true; }),
-                  std::string(which) + " save failed: " + desktop.lastMessage);
+                  std::string(which) + " save failed: " + desktop.lastMessage());
 }
 
 } // namespace
@@ -216,7 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     Project first;
     fuzz::QuietDesktop desktop;
-    fuzz::require(first.load(inf, desktop), "the saved project does not load: " + desktop.lastMessage);
+    fuzz::require(first.load(inf, desktop), "the saved project does not load: " + desktop.lastMessage());
     if (!replacesForeignLine(input.ecl))
         requireWritten(saved, first);
 

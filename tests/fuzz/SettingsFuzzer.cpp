@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                   "a percentage read as infinite or NaN");
 
     fuzz::QuietDesktop desktop;
-    fuzz::require(saveSettings(loaded, folder, desktop), "saving the settings failed: " + desktop.lastMessage);
+    fuzz::require(saveSettings(loaded, folder, desktop), "saving the settings failed: " + desktop.lastMessage());
     AppSettings reread;
     loadSettings(reread, folder);
     requireSame(loaded, reread);
