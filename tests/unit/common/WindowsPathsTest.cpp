@@ -8,6 +8,7 @@
 #include "settings/AppSettings.h"
 #include "support/FakeDesktop.h"
 #include "support/ProjectFilesBuilder.h"
+#include "support/RunCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -182,19 +183,9 @@ TEST(NonAsciiNames, MakeProjectWritesIntoAFolderNamedOnItsCommandLine)
     const std::string folder = temp.file(nonAsciiFolder);
     const std::string inf = fromFsPath(toFsPath(folder) / "Rebuilder.INF");
     const std::string command = std::string("\"") + TAVRO_MAKE_PROJECT + "\" --seed 4 --size 3 \"" + folder + "\"";
-#ifdef _WIN32
-    // cmd.exe /c drops the outer pair of quotes.
-    std::FILE *pipe = _wpopen(toFsPath("\"" + command + "\"").c_str(), L"r");
-#else
-    std::FILE *pipe = popen(command.c_str(), "r");
-#endif
-    ASSERT_NE(pipe, nullptr);
-    std::string printed;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        printed += buffer;
-    EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_EQ(printed, inf + "\n");
+    const CommandOutput run = runCommand(command);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.printed, inf + "\n");
     EXPECT_TRUE(isReadableFile(inf));
     EXPECT_TRUE(isReadableFile(fromFsPath(toFsPath(folder) / "Rebuilder.ECL")));
 }

@@ -1,6 +1,7 @@
 #include "ProjectGenerator.h"
 
 #include "common/TextFile.h"
+#include "support/RunCommand.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -58,15 +59,6 @@ std::vector<Block> readBlocks(const std::string &path, const std::string &opener
     return blocks;
 }
 
-#ifdef _WIN32
-// cmd.exe /c drops the first and the last quote of a line that starts with one, so the whole
-// line gets a pair of its own.
-std::string shellCommand(const std::string &line) { return "\"" + line + "\""; }
-const char *const discardErrors = " 2>NUL";
-#else
-std::string shellCommand(const std::string &line) { return line; }
-const char *const discardErrors = " 2>/dev/null";
-#endif
 
 std::string generated(const GeneratorOptions &options, const TempFolder &folder, const std::string &name = "p")
 {
@@ -202,23 +194,18 @@ TEST(ProjectGenerator, CommandLineWritesTheProjectAndPrintsTheInfPath)
     TempFolder folder;
     const std::string target = folder.file("cli project");
     const std::string tool = std::string("\"") + TAVRO_MAKE_PROJECT + "\" ";
-    std::FILE *pipe = popen(shellCommand(tool + "--seed 3 --size 12 --cells-per-segment 2 \"" + target + "\"").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string printed;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        printed += buffer;
-    EXPECT_EQ(pclose(pipe), 0);
+    const CommandOutput run = runCommand(tool + "--seed 3 --size 12 --cells-per-segment 2 \"" + target + "\"");
+    EXPECT_EQ(run.status, 0);
 
     const std::string inf = fromFsPath(toFsPath(target) / "Rebuilder.INF");
-    EXPECT_EQ(printed, inf + "\n");
+    EXPECT_EQ(run.printed, inf + "\n");
     // the tool and the library write the same project for the same options
     EXPECT_EQ(readBytes(inf), readBytes(generated(stressOptions(3, 12, 2), folder)));
 
     for (const char *arguments : {"--size many", "--cells-per-segment 0", "--cce-type 4", "--frobnicate"}) {
         SCOPED_TRACE(arguments);
         const std::string refused = folder.file("refused");
-        EXPECT_NE(std::system(shellCommand(tool + arguments + " \"" + refused + "\"" + discardErrors).c_str()), 0);
+        EXPECT_NE(runCommand(tool + arguments + " \"" + refused + "\"" + discardErrors).status, 0);
         EXPECT_FALSE(std::filesystem::exists(refused));
     }
 }
