@@ -481,6 +481,16 @@ GeneratorOptions demoOptions(unsigned seed)
     return o;
 }
 
+GeneratorOptions variantOptions(unsigned seed, int cceType, bool qCharF, bool decimalComma, int encoderMode)
+{
+    GeneratorOptions o = demoOptions(seed);
+    o.cceType = cceType;
+    o.qCharF = qCharF;
+    o.decimalComma = decimalComma;
+    o.encoderMode = encoderMode;
+    return o;
+}
+
 GeneratorOptions stressOptions(unsigned seed, int segments, int cellsPerSegment)
 {
     GeneratorOptions o;

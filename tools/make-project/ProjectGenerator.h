@@ -35,6 +35,9 @@ struct GeneratorOptions {
 
 // 2 title sets, 6 segments, about 20 cells, CCE 2.70.
 GeneratorOptions demoOptions(unsigned seed);
+// The demo with another encoder's keys: CCE type, quality key ("q_char_f=" for type 1), decimal
+// comma in the INF, encoder mode (3 = PRO).
+GeneratorOptions variantOptions(unsigned seed, int cceType, bool qCharF, bool decimalComma, int encoderMode = 1);
 // Thousands of segments over up to 99 title sets, cellsPerSegment cells each.
 GeneratorOptions stressOptions(unsigned seed, int segments = 3000, int cellsPerSegment = 6);
 

@@ -1,6 +1,7 @@
 #include "ProjectGenerator.h"
 
 #include "common/TextFile.h"
+#include "project/Project.h"
 #include "support/RunCommand.h"
 #include "support/TempFolder.h"
 
@@ -70,17 +71,11 @@ std::string generated(const GeneratorOptions &options, const TempFolder &folder,
 
 std::string eclBeside(const std::string &infPath)
 {
-    return infPath.substr(0, infPath.size() - 3) + "ECL";
+    Project project;
+    project.infPath = infPath;
+    return project.eclPath();
 }
 
-GeneratorOptions variant(int cceType, bool qCharF, bool decimalComma)
-{
-    GeneratorOptions o = demoOptions(11);
-    o.cceType = cceType;
-    o.qCharF = qCharF;
-    o.decimalComma = decimalComma;
-    return o;
-}
 
 } // namespace
 
@@ -105,9 +100,9 @@ TEST(ProjectGenerator, WritesOneItemAndOneScriptPerCellWithWindowsLineEnds)
     const std::pair<const char *, GeneratorOptions> projects[] = {
         {"demo", demoOptions(1)},
         {"stress of 50 segments", stressOptions(2, 50, 6)},
-        {"CCE SP", variant(0, false, false)},
-        {"CCE SP with q_char_f", variant(1, true, false)},
-        {"other encoder, decimal comma", variant(2, false, true)},
+        {"CCE SP", variantOptions(11, 0, false, false)},
+        {"CCE SP with q_char_f", variantOptions(11, 1, true, false)},
+        {"other encoder, decimal comma", variantOptions(11, 2, false, true)},
     };
     for (const auto &[name, options] : projects) {
         SCOPED_TRACE(name);

@@ -35,16 +35,6 @@ struct Case {
     GeneratorOptions options;
 };
 
-GeneratorOptions demoWith(unsigned seed, int cceType, bool qCharF = true, bool decimalComma = false,
-                          int encoderMode = 1)
-{
-    GeneratorOptions o = demoOptions(seed);
-    o.cceType = cceType;
-    o.qCharF = qCharF;
-    o.decimalComma = decimalComma;
-    o.encoderMode = encoderMode;
-    return o;
-}
 
 } // namespace
 
@@ -56,13 +46,13 @@ TEST(ProjectRoundTrip, SavingAnUnchangedProjectRewritesTheSameBytes)
         {"demo", demoOptions(1)},
         {"demo, another seed", demoOptions(2)},
         {"stress of 50 segments", stressOptions(4, 50, 6)},
-        {"CCE SP", demoWith(3, 0)},
-        {"CCE SP 1 without q_char_f", demoWith(3, 1, false)},
-        {"CCE SP 1 with q_char_f", demoWith(3, 1, true)},
-        {"other encoder", demoWith(3, 2)},
-        {"CCE 2.70, decimal comma", demoWith(3, 3, true, true)},
-        {"CCE SP, decimal comma", demoWith(5, 0, true, true)},
-        {"PRO encoder mode", demoWith(6, 3, true, false, 3)},
+        {"CCE SP", variantOptions(3, 0, true, false)},
+        {"CCE SP 1 without q_char_f", variantOptions(3, 1, false, false)},
+        {"CCE SP 1 with q_char_f", variantOptions(3, 1, true, false)},
+        {"other encoder", variantOptions(3, 2, true, false)},
+        {"CCE 2.70, decimal comma", variantOptions(3, 3, true, true)},
+        {"CCE SP, decimal comma", variantOptions(5, 0, true, true)},
+        {"PRO encoder mode", variantOptions(6, 3, true, false, 3)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
