@@ -75,14 +75,6 @@ bool actsOnSegment(Control control)
     }
 }
 
-std::string formatGeneral(double value, int precision)
-{
-    std::array<char, 64> buffer;
-    const auto [end, error] =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, precision);
-    return error == std::errc() ? std::string(buffer.data(), end) : std::string("0");
-}
-
 // The segment percentage without the 0.01 clamp, as Reset Bitrates shows it.
 float unclampedSizePercent(const Project &project, const Segment &segment)
 {

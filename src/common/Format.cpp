@@ -40,3 +40,11 @@ std::string formatFixed(double value, int width, int decimals)
         text.insert(0, std::size_t(width) - text.size(), ' ');
     return text;
 }
+
+std::string formatGeneral(double value, int significantDigits)
+{
+    std::array<char, 400> buffer;
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                            std::chars_format::general, significantDigits);
+    return error == std::errc() ? std::string(buffer.data(), end) : std::string("0");
+}

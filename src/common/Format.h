@@ -13,3 +13,7 @@ std::string cformat(const char *format, ...);
 // Fixed-point text with `decimals` places, at least `width` characters, padded with spaces
 // on the left ("%*.*f"), always with "." whatever the process locale says.
 std::string formatFixed(double value, int width, int decimals);
+
+// The general format ("%.*g") with `significantDigits` digits, always with "." whatever the
+// process locale says: 6 digits for the windows' single-precision figures, 15 for doubles.
+std::string formatGeneral(double value, int significantDigits);
