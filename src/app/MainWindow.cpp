@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "common/Format.h"
+#include "encoder/EncoderKinds.h"
 #include "platform/Desktop.h"
 #include "settings/AppSettings.h"
 
@@ -139,22 +140,13 @@ MainWindow::SettingsDialog MainWindow::settingsDialog() const
 {
     if (!m_project.isLoaded())
         return SettingsDialog::None;
-    if (m_project.encoderMode == 3)
-        return SettingsDialog::Generic;
-    if (m_project.encoderMode != 1)
-        return SettingsDialog::None;
-    switch (m_project.cceType) {
-    case -1:
-    case 0:
-    case 1:
-        return SettingsDialog::CceSp;
-    case 2:
-        return SettingsDialog::Generic;
-    case 3:
-        return SettingsDialog::Cce270;
-    default:
-        return SettingsDialog::None;
+    switch (settingsWindow(m_project.encoderMode, m_project.cceType)) {
+    case SettingsWindow::CceSp: return SettingsDialog::CceSp;
+    case SettingsWindow::Cce270: return SettingsDialog::Cce270;
+    case SettingsWindow::Generic: return SettingsDialog::Generic;
+    case SettingsWindow::None: break;
     }
+    return SettingsDialog::None;
 }
 
 std::string MainWindow::formatFloat(float value)
@@ -266,13 +258,10 @@ void MainWindow::applyLoadRules(bool loaded)
     buildList();
     for (Control control : projectControls)
         setEnabled(control, true);
-    if (m_project.encoderMode == 3) {
-        m_settingsCaption = "PRO Settings";
-    } else if (m_project.encoderMode == 1) {
-        m_settingsCaption = "&CCE Settings";
-    } else {
+    if (const char *caption = encoderModeKind(m_project.encoderMode).settingsCaption)
+        m_settingsCaption = caption;
+    else
         setEnabled(Control::SettingsButton, false);
-    }
 }
 
 void MainWindow::buildList()
@@ -328,7 +317,7 @@ void MainWindow::selectionRules()
     durationValue = segment.durationText();
     const bool significant = segment.significantCells != 0;
     setEnabled(Control::AutosizedBox, significant);
-    const bool modeSwitch = significant && m_project.cceType != 2
+    const bool modeSwitch = significant && cceKind(m_project.cceType).switchesVbrOpv
                             && (!planning::isSmallSegment(segment) || !segment.vbrMode || opvForSmall);
     setEnabled(Control::VbrRadio, modeSwitch);
     setEnabled(Control::OpvRadio, modeSwitch);
@@ -359,7 +348,7 @@ void MainWindow::refresh()
     vbrChecked = segment->vbrMode;
     opvChecked = !segment->vbrMode;
     setEnabled(Control::CustomQButton,
-               !segment->vbrMode && segment->significantCells != 0 && m_project.cceType != 2);
+               !segment->vbrMode && segment->significantCells != 0 && cceKind(m_project.cceType).switchesVbrOpv);
 }
 
 void MainWindow::positionSlider()
@@ -505,8 +494,7 @@ void MainWindow::vbrClicked()
         return;
     segment->vbrMode = true;
     segment->replanned = false;
-    const int type = m_project.cceType;
-    segment->settings.videoType = type == 1 ? 4 : (type == 3 || type == -1) ? 16 : 2;
+    segment->settings.videoType = cceKind(m_project.cceType).vbrVideoType;
     selectionRules();
 }
 
@@ -517,8 +505,7 @@ void MainWindow::opvClicked()
         return;
     segment->vbrMode = false;
     segment->replanned = true;
-    const int type = m_project.cceType;
-    segment->settings.videoType = type == 1 ? 2 : (type == 3 || type == -1) ? 4 : 0;
+    segment->settings.videoType = cceKind(m_project.cceType).opvVideoType;
     selectionRules();
 }
 
