@@ -1,4 +1,5 @@
 #include "Arguments.h"
+#include "SettingsOperations.h"
 
 #include <charconv>
 #include <cmath>
@@ -19,6 +20,10 @@ const char *const usageText =
     "  --link-all SEG           Link Vob-IDs: link all in SEG's title set\n"
     "  --output-percent P       Global Options: output size P % (1 to 200)\n"
     "  --reset                  Reset Bitrates\n"
+    "  --setting SEG/NAME=VALUE the settings window: set one control (NAME and VALUE below)\n"
+    "  --preset SEG=NAME        the settings window: a filter preset, none|natural|cg|animation\n"
+    "  --matrices SEG=FILE      the settings window: \"Custom\" matrices read from FILE\n"
+    "                           (SEG may also be \"all\" for these three: every listed segment)\n"
     "  --hide on|off            hide Vob-IDs of insignificant size (default on)\n"
     "  --json                   print the project as JSON\n"
     "  --save                   save the project; --keep-q keeps the Q factors of replanned OPV segments\n"
@@ -44,6 +49,8 @@ bool parseReal(const std::string &text, double &value)
     return error == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
+} // namespace
+
 bool parseSegment(const std::string &text, SegmentName &name)
 {
     name = SegmentName();
@@ -57,6 +64,8 @@ bool parseSegment(const std::string &text, SegmentName &name)
         return false;
     return parseInteger(text.substr(0, colon), name.vts) && parseInteger(text.substr(colon + 1), name.vobId);
 }
+
+namespace {
 
 // "LEFT=RIGHT", split at the last "=".
 bool splitAssignment(const std::string &text, std::string &left, std::string &right)
@@ -139,6 +148,10 @@ bool parseOperationValue(Operation &op, const std::string &value, std::string &p
             return false;
         }
         return true;
+    case Kind::Setting:
+    case Kind::Preset:
+    case Kind::Matrices:
+        return parseSettingsOperation(op, value, problem);
     case Kind::Reset:
         break;
     }
@@ -178,6 +191,7 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         {"--bitrate", Kind::Bitrate}, {"--reduction", Kind::Reduction}, {"--autosized", Kind::Autosized},
         {"--opv", Kind::Opv},         {"--vbr", Kind::Vbr},             {"--tweak", Kind::Tweak},
         {"--link", Kind::Link},       {"--link-all", Kind::LinkAll},    {"--output-percent", Kind::OutputPercent},
+        {"--setting", Kind::Setting}, {"--preset", Kind::Preset},       {"--matrices", Kind::Matrices},
     };
 
     for (std::size_t i = 2; i < args.size(); ++i) {

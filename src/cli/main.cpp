@@ -4,11 +4,13 @@
 
 #include "Arguments.h"
 #include "Report.h"
+#include "SettingsOperations.h"
 #include "StderrDesktop.h"
 
 #include "app/MainWindow.h"
 #include "common/CommandLine.h"
 #include "common/Format.h"
+#include "encoder/EncoderKinds.h"
 #include "planning/Linking.h"
 #include "planning/Planning.h"
 #include "project/Project.h"
@@ -98,8 +100,8 @@ private:
     {
         if (segment.significantCells == 0)
             return "VBR and OPV cannot be switched for a segment without cells of more than 10 frames";
-        if (m_project.cceType == 2)
-            return "VBR and OPV cannot be switched with CCE type 2";
+        if (!cceKind(m_project.cceType).switchesVbrOpv)
+            return cformat("VBR and OPV cannot be switched with CCE type %d", m_project.cceType);
         return "VBR and OPV cannot be switched for a VBR segment of 3050 frames or fewer while "
                "\"Enable OPV for small Vob-IDs\" is off";
     }
@@ -167,6 +169,10 @@ private:
                 return reason;
             m_window.resetBitrates();
             return {};
+        case Kind::Setting:
+        case Kind::Preset:
+        case Kind::Matrices:
+            return runSettingsOperation(m_window, op, [this](const SegmentName &name) { return select(name); });
         }
         return {};
     }
@@ -267,6 +273,7 @@ int main(int argc, char **argv)
         return usage(problem);
     if (parsed->help) {
         std::fputs(usageText, stdout);
+        std::fputs(settingsHelpText().c_str(), stdout);
         return 0;
     }
 

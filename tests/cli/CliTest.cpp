@@ -408,3 +408,139 @@ TEST(Cli, SavedPlanShowsAgainAndTouchesOnlyManagedValues)
     }
     EXPECT_EQ(readBytes(demo.inf + ".original"), infBefore);
 }
+
+namespace {
+
+// A generated project of another CCE type or encoder mode; the path of its INF.
+std::string variant(const TempFolder &folder, int cceType, int encoderMode = 1)
+{
+    std::string inf, error;
+    const std::string where = folder.path() + cformat("/type%d-mode%d", cceType, encoderMode);
+    EXPECT_TRUE(generateProject(variantOptions(3, cceType, false, false, encoderMode), where, &inf, &error)) << error;
+    return inf;
+}
+
+} // namespace
+
+TEST(Cli, SettingActsOnTheSegmentsSettingsWindow)
+{
+    Demo demo;
+    TempFolder folder;
+    const std::string oldSp = variant(folder, 0), pro = variant(folder, 3, 3);
+    struct Case {
+        std::string inf;
+        std::vector<std::string> settings;
+        int status;
+        std::string err;
+        std::function<void(const Json &)> check;
+    };
+    auto field = [](const Json &j, int segment, const char *name) { return j["segments"][segment]["settings"][name]; };
+    const Case cases[] = {
+        {demo.inf, {"#0/passes=4"}, 0, "", [&](const Json &j) { EXPECT_EQ(field(j, 0, "vbrPasses"), 3); }},
+        {demo.inf, {"#1/matrices=mpeg standard"}, 0, "",
+         [&](const Json &j) {
+             EXPECT_EQ(field(j, 1, "qmatIndex"), 1);
+             EXPECT_EQ(field(j, 1, "adjustQMatrix"), 1);
+             EXPECT_TRUE(j["segments"][1]["replanned"].get<bool>()); // OK of a CCE window
+         }},
+        {demo.inf, {"all/gop=12"}, 0, "",
+         [&](const Json &j) {
+             for (const Json &s : j["segments"])
+                 EXPECT_EQ(s["settings"]["gopHeader"] == 12, s["listed"].get<bool>()) << s["label"];
+         }},
+        {demo.inf, {"#0/min-bitrate=9500"}, 1, "Please enter an integer between 0 and 9000.", {}},
+        {demo.inf, {"#0/quality=101"}, 1, "quality takes 0 to 100 in the CCE 2.70 Settings window", {}},
+        {demo.inf, {"#0/complexity=2"}, 1, "the CCE 2.70 Settings window has no complexity", {}},
+        {demo.inf, {"#0/dc-precision=11"}, 1, "dc-precision takes 10 | 9 | 8", {}},
+        {demo.inf, {"#0/colour=red"}, 2, "no setting named \"colour\"", {}},
+        {oldSp, {"#0/dither=on"}, 1, "dither is disabled in the CCE SP settings window", {}},
+        {oldSp, {"#0/vertical-filter=on", "#0/vertical-filter-value=32"}, 0, "",
+         [&](const Json &j) { EXPECT_EQ(field(j, 0, "filterValue"), 32); }},
+        {pro, {"#0/scan=Alternate"}, 1, "does not show scan", {}},
+        {pro, {"#0/progressive=on"}, 0, "", [&](const Json &j) { EXPECT_EQ(field(j, 0, "progressive"), 1); }},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> args = {"plan", c.inf, "--json"};
+        for (const std::string &setting : c.settings)
+            args.insert(args.end(), {"--setting", setting});
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, c.status) << c.settings.back() << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.settings.back() << "\n" << run.err;
+        if (c.check && run.status == 0)
+            c.check(Json::parse(run.out));
+    }
+    const std::string help = runCli({"--help"}).out;
+    for (const char *name : {"passes", "dc-precision", "gop", "scan", "progressive", "fades", "quality", "vbr-bias",
+                             "min-bitrate", "max-bitrate", "matrices", "disable-adaptive-q", "low-pass",
+                             "low-pass-value", "vertical-filter", "vertical-filter-value", "dither", "dither-y",
+                             "dither-c", "filter", "complexity"})
+        EXPECT_NE(help.find(std::string("\n  ") + name + " "), std::string::npos) << name;
+}
+
+TEST(Cli, PresetOnEverySegmentSavesOnlyTheKeysItOwns)
+{
+    Demo demo;
+    const std::string ecl = demo.inf.substr(0, demo.inf.size() - 3) + "ECL";
+    const std::string before = readBytes(ecl);
+    const CliRun saved = runCli({"plan", demo.inf, "--preset", "all=natural", "--setting", "#1/max-bitrate=8000",
+                                 "--save", "--keep-q"});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const Json shown = jsonOf(runCli({"show", demo.inf, "--json"}));
+    for (const Json &s : shown["segments"]) {
+        if (!s["listed"].get<bool>())
+            continue;
+        EXPECT_EQ(s["settings"]["hFilter"], 1) << s["label"];
+        EXPECT_EQ(s["settings"]["hFilterIndex"], 32);
+        EXPECT_EQ(s["settings"]["quality"], 16);
+        EXPECT_EQ(s["settings"]["dither"], 0);
+        EXPECT_EQ(s["settings"]["useFilter"], 0);
+    }
+    EXPECT_EQ(shown["segments"][1]["settings"]["maxBitrate"], 8000);
+
+    const std::set<std::string> owned = {"quality_prec=",  "use_filter=",    "v_filter=",
+                                         "dither=",        "h_filter=",      "h_filter_idx=",
+                                         "h_filter_idx2=", "vbr_brate_max=", "opv_brate_max="};
+    const std::vector<std::string> was = lines(before), now = lines(readBytes(ecl));
+    ASSERT_EQ(was.size(), now.size());
+    int changed = 0;
+    for (std::size_t i = 0; i < was.size(); ++i) {
+        if (was[i] == now[i])
+            continue;
+        ++changed;
+        const std::string key = was[i].substr(0, was[i].find('=') + 1);
+        EXPECT_TRUE(owned.count(key) && now[i].rfind(key, 0) == 0) << was[i] << " -> " << now[i];
+    }
+    EXPECT_GT(changed, 0);
+
+    TempFolder folder;
+    const CliRun old = runCli({"plan", variant(folder, 0), "--preset", "all=cg"});
+    EXPECT_EQ(old.status, 1);
+    EXPECT_NE(old.err.find("the presets are disabled in the CCE SP settings window"), std::string::npos) << old.err;
+}
+
+TEST(Cli, MatricesReadsTheChosenFileIntoTheSegment)
+{
+    Demo demo;
+    TempFolder folder;
+    std::string matrix;
+    for (int i = 0; i < 16; ++i)
+        matrix += (i == 0 ? "8" : "9") + std::string(" 16 19 22 26 27 29 34\r\n");
+    const std::string good = folder.write("a=b.txt", matrix); // everything after the first "=" is the file
+    const std::string bad = folder.write("bad.txt", "16 16 16 16 16 16 16 16\r\n");
+    const Json j = jsonOf(runCli({"plan", demo.inf, "--matrices", "#0=" + good, "--json"}));
+    EXPECT_EQ(j["segments"][0]["settings"]["qmatIndex"], -1);
+    EXPECT_EQ(j["segments"][0]["settings"]["qmatLines"][15], "9 16 19 22 26 27 29 34");
+
+    struct Refused {
+        std::string inf, value, err;
+    };
+    const Refused refused[] = {
+        {demo.inf, "#0=" + bad, "Error loading matrices"},
+        {variant(folder, 2), "all=" + good, "the Encoder settings window has no matrices list"},
+    };
+    for (const Refused &r : refused) {
+        const CliRun run = runCli({"plan", r.inf, "--matrices", r.value});
+        EXPECT_EQ(run.status, 1) << r.value;
+        EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
+    }
+}
