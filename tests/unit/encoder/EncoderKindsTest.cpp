@@ -18,9 +18,9 @@ TEST(EncoderKinds, EachModeAndCceTypeOpensItsWindow)
     const Case cases[] = {
         {1, 0, "CCE SP settings", "&CCE Settings"},   {1, 1, "CCE SP settings", "&CCE Settings"},
         {1, -1, "CCE SP settings", "&CCE Settings"},  {1, 2, "Encoder settings", "&CCE Settings"},
-        {1, 3, "CCE 2.70 Settings", "&CCE Settings"}, {1, 7, "", "&CCE Settings"}, // a type no CCE has
+        {1, 3, "CCE 2.70 Settings", "&CCE Settings"}, {1, -5, "", "&CCE Settings"}, // a type no CCE has
         {3, 3, "Encoder settings", "PRO Settings"},   {3, 0, "Encoder settings", "PRO Settings"},
-        {3, 7, "Encoder settings", "PRO Settings"},   {2, 3, "", nullptr},
+        {3, -5, "Encoder settings", "PRO Settings"},   {2, 3, "", nullptr},
         {0, 1, "", nullptr},
     };
     for (const Case &c : cases) {
