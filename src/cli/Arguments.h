@@ -17,7 +17,7 @@ struct SegmentName {
 };
 
 struct Operation {
-    enum class Kind { Bitrate, Reduction, Autosized, Opv, Vbr, Tweak, Link, LinkAll, OutputPercent, Reset };
+    enum class Kind { Bitrate, Reduction, Autosized, Opv, Vbr, Tweak, Link, LinkAll, OutputPercent, Reset, SetQ };
     Kind kind = Kind::Reset;
     std::string text;                  // as given, for messages: "--bitrate 1:2=4000"
     std::vector<SegmentName> segments; // one, or several for --link
@@ -25,10 +25,12 @@ struct Operation {
     unsigned bitrate = 0;              // --bitrate, kbit/s as typed into the main window
     int cellBitrate = 0;               // --tweak, kbit/s as typed into Tweak Cells
     double percent = 0.0;              // --reduction, --output-percent
+    bool qCalculated = false;          // --set-q SEG=calculated
+    int qFactor = 0;                   // --set-q SEG=N, as typed into Set Q Factor
 };
 
 struct Arguments {
-    enum class Command { Show, Plan };
+    enum class Command { Show, Plan, Restore };
     Command command = Command::Show;
     std::string infPath;
     std::vector<Operation> operations;
