@@ -76,13 +76,14 @@ void GlobalOptionsDialog::selectCceClicked()
     chooseCce(m_settings, m_settingsFolder, m_desktop);
 }
 
-void GlobalOptionsDialog::okClicked()
+bool GlobalOptionsDialog::okClicked()
 {
     if (m_result != DialogResult::Open)
-        return;
+        return false;
     // Only the target moves here; the main window's automatic distribution then rescales.
     m_project.setOutputSizePercent(m_outputPercent);
     m_result = DialogResult::Ok;
+    return true;
 }
 
 void GlobalOptionsDialog::cancelClicked()

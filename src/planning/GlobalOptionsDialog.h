@@ -61,7 +61,7 @@ public:
     bool restoreClicked();
     void selectMediaPlayerClicked();
     void selectCceClicked();
-    void okClicked();
+    bool okClicked(); // true: the window closes (always, once open)
     void cancelClicked();
 
 private:

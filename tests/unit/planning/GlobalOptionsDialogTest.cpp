@@ -78,7 +78,10 @@ TEST(GlobalOptionsDialog, OkSetsTheTargetAndCancelKeepsIt)
         Harness h;
         if (c.slider)
             h.dialog.sliderMoved(c.slider);
-        c.ok ? h.dialog.okClicked() : h.dialog.cancelClicked();
+        if (c.ok)
+            EXPECT_TRUE(h.dialog.okClicked());
+        else
+            h.dialog.cancelClicked();
         EXPECT_EQ(h.project.targetTotalSize, c.target) << c.slider;
         EXPECT_EQ(h.dialog.result(), c.ok ? DialogResult::Ok : DialogResult::Cancel);
     }
