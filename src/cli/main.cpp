@@ -6,6 +6,7 @@
 #include "Report.h"
 #include "SettingsOperations.h"
 #include "StderrDesktop.h"
+#include "WindowOperations.h"
 
 #include "app/MainWindow.h"
 #include "common/CommandLine.h"
@@ -25,13 +26,6 @@ namespace {
 
 using Control = MainWindow::Control;
 using Kind = Operation::Kind;
-
-const char *const onlyVobIdMessage = "This VobID can't be linked\nIt's the only VobID of the VTS";
-
-std::string describe(const Project &project, int index)
-{
-    return cformat("#%d (%s)", index, MainWindow::rowText(project, index).c_str());
-}
 
 int findSegment(const Project &project, const SegmentName &name)
 {
@@ -72,7 +66,7 @@ private:
             return reason;
         const int row = m_window.rowOf(index);
         if (row < 0)
-            return describe(m_project, index) + " is hidden as a Vob-ID of insignificant size (--hide off lists it)";
+            return describeSegment(m_project, index) + " is hidden as a Vob-ID of insignificant size (--hide off lists it)";
         m_window.selectRow(row);
         return {};
     }
@@ -84,7 +78,7 @@ private:
 
     std::string noSignificantCells() const
     {
-        return describe(m_project, m_window.currentSegment) + " has no cells of more than 10 frames: it stays Autosized";
+        return describeSegment(m_project, m_window.currentSegment) + " has no cells of more than 10 frames: it stays Autosized";
     }
 
     std::string untickAutosized()
@@ -144,26 +138,31 @@ private:
             return {};
         }
         case Kind::Tweak:
-            return tweak(op);
+            if (!(reason = select(op.segments[0])).empty()
+                || !(reason = require(Control::TweakCellsButton,
+                                      "Tweak Cells is only for a segment that is not Autosized and is VBR"))
+                        .empty())
+                return reason;
+            return tweakCells(m_window, op.cell, op.cellBitrate);
         case Kind::Link:
             return link(op);
         case Kind::LinkAll: {
             int index = -1;
             if (!(reason = resolve(op.segments[0], index)).empty())
                 return reason;
-            if (planning::linkableSegments(m_project, index, m_window.hideInsignificant).size() < 2)
-                return onlyVobIdMessage;
-            planning::linkAllInTitleSet(m_project, planning::linkTitleSet(m_project.segment(index)),
-                                        m_window.hideInsignificant);
-            m_window.afterLinkVobIds();
-            return {};
+            return linkAll(m_window, index);
         }
         case Kind::OutputPercent:
             if (!(reason = require(Control::GlobalOptionsButton, "Global Options needs a loaded project")).empty())
                 return reason;
-            m_project.setOutputSizePercent(op.percent);
-            m_window.afterGlobalOptions();
-            return {};
+            return setOutputPercent(m_window, op.percent);
+        case Kind::SetQ:
+            if (!(reason = select(op.segments[0])).empty()
+                || !(reason = require(Control::CustomQButton, "Set Custom Q is only for an OPV segment with cells of "
+                                                              "more than 10 frames, and not with CCE type 2"))
+                        .empty())
+                return reason;
+            return setQFactor(m_window, op.qCalculated ? std::nullopt : std::optional<int>(op.qFactor));
         case Kind::Reset:
             if (!(reason = require(Control::ResetButton, "Reset Bitrates needs a loaded project")).empty())
                 return reason;
@@ -174,28 +173,6 @@ private:
         case Kind::Matrices:
             return runSettingsOperation(m_window, op, [this](const SegmentName &name) { return select(name); });
         }
-        return {};
-    }
-
-    std::string tweak(const Operation &op)
-    {
-        std::string reason;
-        if (!(reason = select(op.segments[0])).empty()
-            || !(reason = require(Control::TweakCellsButton,
-                                  "Tweak Cells is only for a segment that is not Autosized and is VBR"))
-                    .empty())
-            return reason;
-        Segment &segment = *m_window.selectedSegment();
-        if (op.cell >= segment.cellCount())
-            return describe(m_project, m_window.currentSegment) + cformat(" has no cell %d", op.cell);
-        Cell &cell = segment.cells[std::size_t(op.cell)];
-        if (!cell.significant)
-            return cformat("cell %d has 10 frames or fewer and cannot be tweaked", op.cell);
-        // Unticking the cell's "Autosized" unlocks it; typing its own bitrate changes nothing more.
-        cell.tweaked = true;
-        if (op.cellBitrate != cell.bitrate)
-            segment.tweakCell(op.cell, op.cellBitrate, m_project.targetTotalSize - m_project.currentTotalSize());
-        m_window.afterTweakCells();
         return {};
     }
 
@@ -211,18 +188,7 @@ private:
         // The dialog opens on the first named segment, selected in the main window.
         if (std::string reason = select(op.segments[0]); !reason.empty())
             return reason;
-        const std::vector<int> offered =
-            planning::linkableSegments(m_project, m_window.currentSegment, m_window.hideInsignificant);
-        if (offered.size() < 2)
-            return onlyVobIdMessage;
-        for (int index : indices) {
-            if (std::find(offered.begin(), offered.end(), index) == offered.end())
-                return describe(m_project, index) + " is not a listed segment of the title set of "
-                       + op.segments[0].text;
-        }
-        planning::linkSegments(m_project, indices);
-        m_window.afterLinkVobIds();
-        return {};
+        return linkSelected(m_window, indices, op.segments[0].text);
     }
 
     MainWindow &m_window;
@@ -246,7 +212,7 @@ bool save(MainWindow &window, bool keepQ)
     for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
         const Segment &segment = project.segment(index);
         if (segment.replanned && !segment.vbrMode)
-            waiting.push_back(describe(project, index));
+            waiting.push_back(describeSegment(project, index));
     }
     if (!waiting.empty() && !keepQ) {
         std::string list;
@@ -276,6 +242,8 @@ int main(int argc, char **argv)
         std::fputs(settingsHelpText().c_str(), stdout);
         return 0;
     }
+    if (parsed->command == Arguments::Command::Restore)
+        return restoreOriginalFiles(parsed->infPath);
 
     StderrDesktop desktop;
     AppSettings settings;

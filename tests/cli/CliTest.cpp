@@ -544,3 +544,66 @@ TEST(Cli, MatricesReadsTheChosenFileIntoTheSegment)
         EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
     }
 }
+
+TEST(Cli, SetQFactorThroughTheWindowAndItsRangeMessage)
+{
+    TempFolder folder;
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=40"}; // OPV
+    files.add(1, 2, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=0"};  // OPV without a valid Q
+    files.add(1, 3, 1, 5000, 4000).itemLines = {"video_type=16"};                   // VBR
+    const std::string inf = files.writeTo(folder);
+    const std::string range = "Please enter an integer between 1 and 128.";
+    struct Case {
+        std::string arg;
+        int status;
+        std::string err;
+        bool replanned = false;
+        int q = 0;
+    };
+    const Case cases[] = {
+        {"1:1=calculated", 0, "", true, 40}, {"1:1=128", 0, "", false, 128}, {"1:2=7", 0, "", false, 7},
+        {"1:1=129", 1, range}, {"1:2=calculated", 1, range},
+        {"1:3=40", 1, "Set Custom Q is only for an OPV segment"}, {"1:1=high", 2, "usage: tavro-cli"},
+    };
+    for (const Case &c : cases) {
+        const CliRun run = runCli({"plan", inf, "--set-q", c.arg, "--json"});
+        EXPECT_EQ(run.status, c.status) << c.arg << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        if (c.status != 0)
+            continue;
+        const Json segment = Json::parse(run.out)["segments"][std::size_t(c.arg[2] - '1')];
+        EXPECT_EQ(segment["replanned"], c.replanned) << c.arg;
+        EXPECT_EQ(segment["settings"]["opvQFactor"], c.q) << c.arg;
+    }
+}
+
+TEST(Cli, RestorePutsBackWhatDvdRebuilderWroteEvenWhenTheProjectNoLongerLoads)
+{
+    TempFolder folder;
+    const std::string script = folder.write("V01.avs", "edited\r\n");
+    folder.write("V01.avs.bak", "as DVD-Rebuilder wrote it\r\n");
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1, 5000, 4000).itemLines = {"name=" + script};
+    files.add(1, 2, 1, 5000, 4000);
+    const std::string inf = files.writeTo(folder);
+    const std::string ecl = folder.file("Rebuilder.ECL");
+    const std::string infBefore = readBytes(inf), eclBefore = readBytes(ecl);
+    ASSERT_EQ(runCli({"plan", inf, "--bitrate", "1:1=3000", "--save", "--keep-q"}).status, 0);
+    ASSERT_NE(readBytes(ecl), eclBefore);
+    folder.write("Rebuilder.INF", "no longer a project\r\n");
+
+    const CliRun restored = runCli({"restore", inf});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(readBytes(inf), infBefore);
+    EXPECT_EQ(readBytes(ecl), eclBefore);
+    EXPECT_EQ(readBytes(script), "as DVD-Rebuilder wrote it\r\n");
+
+    // A copy that cannot be made stops the restore with its message.
+    std::filesystem::remove(ecl);
+    std::filesystem::create_directory(ecl);
+    const CliRun blocked = runCli({"restore", inf});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_NE(blocked.err.find("Problems restoring original Rebuilder.ECL."), std::string::npos) << blocked.err;
+    EXPECT_EQ(runCli({"restore", inf, "--json"}).status, 2);
+}
