@@ -22,7 +22,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-using Control = MainWindow::Control;
+using Id = MainWindow::Id;
 
 namespace {
 
@@ -39,15 +39,6 @@ QLineEdit *readOnlyField(QWidget *parent)
     return field;
 }
 
-// Shows a number from its first digit (setText leaves the cursor, and so the view, at the end).
-void setFieldText(QLineEdit *field, const QString &text)
-{
-    if (field->text() != text) {
-        field->setText(text);
-        field->setCursorPosition(0);
-    }
-}
-
 // Wide enough for a reduction shown with 15 significant digits.
 void fitNumbers(QLineEdit *field)
 {
@@ -55,6 +46,11 @@ void fitNumbers(QLineEdit *field)
 }
 
 } // namespace
+
+QString MainWindowView::caption(MainWindow::Id id) const
+{
+    return q(m_window.control(id).text);
+}
 
 MainWindowView::MainWindowView(MainWindow &window, Desktop &desktop, AppSettings &settings, std::string settingsFolder,
                                QWidget *parent)
@@ -70,85 +66,83 @@ MainWindowView::MainWindowView(MainWindow &window, Desktop &desktop, AppSettings
                    | Qt::WindowCloseButtonHint);
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveDVDIcon));
     buildWidgets();
+    // Captions and every other state come from the window's table.
 
-    m_window.previewHook = [this](int segmentIndex) {
-        writeTestScript(m_window.project().segment(segmentIndex), m_settings, m_settingsFolder, m_desktop);
-    };
     writeControls();
 }
 
 template <typename Widget>
-Widget *MainWindowView::make(Control id, Widget *widget)
+Widget *MainWindowView::make(Id id, Widget *widget)
 {
     widget->setObjectName(QString("id%1").arg(int(id)));
     m_controls.insert(int(id), widget);
     return widget;
 }
 
-QWidget *MainWindowView::control(Control id) const
+QWidget *MainWindowView::control(Id id) const
 {
     return m_controls.value(int(id), nullptr);
 }
 
 void MainWindowView::buildWidgets()
 {
-    auto button = [this](Control id) {
-        return make(id, new QPushButton(q(m_window.caption(id)), this));
+    auto button = [this](Id id) {
+        return make(id, new QPushButton((caption(id)), this));
     };
-    auto label = [this](Control id, QWidget *buddy) {
-        auto *text = new QLabel(q(m_window.caption(id)), this);
+    auto label = [this](Id id, QWidget *buddy) {
+        auto *text = new QLabel((caption(id)), this);
         text->setBuddy(buddy);
         return text;
     };
 
     // Left: the project and its segments.
-    QPushButton *load = button(Control::LoadButton);
-    m_list = make(Control::SegmentList, new QListWidget(this));
+    QPushButton *load = button(MainWindow::LoadButton);
+    m_list = make(MainWindow::SegmentList, new QListWidget(this));
     // The rows are printf columns ("VTS %2d - Vob-ID %3d"): they line up in a fixed-pitch font.
     m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_list->setMinimumWidth(m_list->fontMetrics().horizontalAdvance("VTS 99 - Vob-ID 9999") + 40);
-    QLineEdit *total = make(Control::TotalSizeEdit, readOnlyField(this));
+    QLineEdit *total = make(MainWindow::TotalSizeEdit, readOnlyField(this));
 
     auto *left = new QVBoxLayout;
     left->addWidget(load);
-    left->addWidget(label(Control::SegmentList, m_list));
+    left->addWidget(label(MainWindow::SegmentList, m_list));
     left->addWidget(m_list, 1);
     auto *totalRow = new QHBoxLayout;
-    totalRow->addWidget(label(Control::TotalSizeEdit, total));
+    totalRow->addWidget(label(MainWindow::TotalSizeEdit, total));
     totalRow->addWidget(total);
     left->addLayout(totalRow);
 
     // Properties of the selected segment.
     auto *properties = new QGroupBox("Properties", this);
     properties->setObjectName("propertiesGroup");
-    m_autosized = make(Control::AutosizedBox, new QCheckBox(q(m_window.caption(Control::AutosizedBox)), properties));
-    m_tweaked = make(Control::TweakedBox, new QCheckBox(q(m_window.caption(Control::TweakedBox)), properties));
+    m_autosized = make(MainWindow::AutosizedBox, new QCheckBox((caption(MainWindow::AutosizedBox)), properties));
+    m_tweaked = make(MainWindow::TweakedBox, new QCheckBox((caption(MainWindow::TweakedBox)), properties));
     m_tweaked->setFocusPolicy(Qt::NoFocus);
-    m_bitrate = make(Control::BitrateEdit, new QLineEdit(properties));
+    m_bitrate = make(MainWindow::BitrateEdit, new QLineEdit(properties));
     m_bitrate->installEventFilter(this);
-    QLineEdit *reduction = make(Control::ReductionEdit, readOnlyField(properties));
-    m_slider = make(Control::ReductionSlider, new QSlider(Qt::Horizontal, properties));
+    QLineEdit *reduction = make(MainWindow::ReductionEdit, readOnlyField(properties));
+    m_slider = make(MainWindow::ReductionSlider, new QSlider(Qt::Horizontal, properties));
     m_slider->setRange(0, planning::sliderPositions);
     m_slider->setTracking(true);
-    QLineEdit *duration = make(Control::DurationEdit, readOnlyField(properties));
-    QLineEdit *segmentSize = make(Control::SegmentSizeEdit, readOnlyField(properties));
-    m_vbr = make(Control::VbrRadio, new QRadioButton(q(m_window.caption(Control::VbrRadio)), properties));
-    m_opv = make(Control::OpvRadio, new QRadioButton(q(m_window.caption(Control::OpvRadio)), properties));
-    QPushButton *customQ = make(Control::CustomQButton, new QPushButton(q(m_window.caption(Control::CustomQButton)), properties));
-    m_opvForSmall = make(Control::OpvForSmallBox,
-                         new QCheckBox(q(m_window.caption(Control::OpvForSmallBox)), properties));
+    QLineEdit *duration = make(MainWindow::DurationEdit, readOnlyField(properties));
+    QLineEdit *segmentSize = make(MainWindow::SegmentSizeEdit, readOnlyField(properties));
+    m_vbr = make(MainWindow::VbrRadio, new QRadioButton((caption(MainWindow::VbrRadio)), properties));
+    m_opv = make(MainWindow::OpvRadio, new QRadioButton((caption(MainWindow::OpvRadio)), properties));
+    QPushButton *customQ = make(MainWindow::CustomQButton, new QPushButton((caption(MainWindow::CustomQButton)), properties));
+    m_opvForSmall = make(MainWindow::OpvForSmallBox,
+                         new QCheckBox((caption(MainWindow::OpvForSmallBox)), properties));
 
     auto *grid = new QGridLayout(properties);
     grid->addWidget(m_autosized, 0, 0);
     grid->addWidget(m_tweaked, 0, 1);
-    grid->addWidget(label(Control::BitrateEdit, m_bitrate), 1, 0);
+    grid->addWidget(label(MainWindow::BitrateEdit, m_bitrate), 1, 0);
     grid->addWidget(m_bitrate, 1, 1);
-    grid->addWidget(label(Control::ReductionEdit, reduction), 2, 0);
+    grid->addWidget(label(MainWindow::ReductionEdit, reduction), 2, 0);
     grid->addWidget(reduction, 2, 1);
     grid->addWidget(m_slider, 3, 0, 1, 2);
-    grid->addWidget(label(Control::DurationEdit, duration), 4, 0);
+    grid->addWidget(label(MainWindow::DurationEdit, duration), 4, 0);
     grid->addWidget(duration, 4, 1);
-    grid->addWidget(label(Control::SegmentSizeEdit, segmentSize), 5, 0);
+    grid->addWidget(label(MainWindow::SegmentSizeEdit, segmentSize), 5, 0);
     grid->addWidget(segmentSize, 5, 1);
     auto *modes = new QHBoxLayout;
     modes->addWidget(m_vbr);
@@ -164,15 +158,15 @@ void MainWindowView::buildWidgets()
     // Windows that work on the selected segment.
     auto *optimization = new QGroupBox("Vob-ID Optimization", this);
     optimization->setObjectName("optimizationGroup");
-    QPushButton *tweak = make(Control::TweakCellsButton,
-                              new QPushButton(q(m_window.caption(Control::TweakCellsButton)), optimization));
+    QPushButton *tweak = make(MainWindow::TweakCellsButton,
+                              new QPushButton((caption(MainWindow::TweakCellsButton)), optimization));
     tweak->setDefault(true);
-    QPushButton *editor = make(Control::ScriptEditorButton,
-                               new QPushButton(q(m_window.caption(Control::ScriptEditorButton)), optimization));
-    QPushButton *encoder = make(Control::SettingsButton,
-                                new QPushButton(q(m_window.caption(Control::SettingsButton)), optimization));
-    QPushButton *preview = make(Control::PreviewButton,
-                                new QPushButton(q(m_window.caption(Control::PreviewButton)), optimization));
+    QPushButton *editor = make(MainWindow::ScriptEditorButton,
+                               new QPushButton((caption(MainWindow::ScriptEditorButton)), optimization));
+    QPushButton *encoder = make(MainWindow::SettingsButton,
+                                new QPushButton((caption(MainWindow::SettingsButton)), optimization));
+    QPushButton *preview = make(MainWindow::PreviewButton,
+                                new QPushButton((caption(MainWindow::PreviewButton)), optimization));
     auto *optimizationGrid = new QGridLayout(optimization);
     optimizationGrid->addWidget(tweak, 0, 0);
     optimizationGrid->addWidget(editor, 0, 1);
@@ -189,13 +183,13 @@ void MainWindowView::buildWidgets()
     columns->addLayout(right, 1);
 
     // Project-wide commands.
-    QPushButton *link = button(Control::LinkButton);
-    m_hide = make(Control::HideBox, new QCheckBox(q(m_window.caption(Control::HideBox)), this));
-    QPushButton *reset = button(Control::ResetButton);
-    QPushButton *options = button(Control::GlobalOptionsButton);
-    QPushButton *save = button(Control::SaveButton);
-    QPushButton *exitButton = button(Control::ExitButton);
-    QPushButton *about = button(Control::AboutButton);
+    QPushButton *link = button(MainWindow::LinkButton);
+    m_hide = make(MainWindow::HideBox, new QCheckBox((caption(MainWindow::HideBox)), this));
+    QPushButton *reset = button(MainWindow::ResetButton);
+    QPushButton *options = button(MainWindow::GlobalOptionsButton);
+    QPushButton *save = button(MainWindow::SaveButton);
+    QPushButton *exitButton = button(MainWindow::ExitButton);
+    QPushButton *about = button(MainWindow::AboutButton);
     about->setMaximumWidth(about->sizeHint().height() + 8);
 
     auto *projectRow = new QHBoxLayout;
@@ -210,7 +204,7 @@ void MainWindowView::buildWidgets()
     commandRow->addWidget(exitButton);
     commandRow->addWidget(about);
 
-    QLineEdit *status = make(Control::StatusEdit, readOnlyField(this));
+    QLineEdit *status = make(MainWindow::StatusEdit, readOnlyField(this));
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
@@ -229,15 +223,15 @@ void MainWindowView::buildWidgets()
 
     connect(load, &QPushButton::clicked, this, &MainWindowView::onLoad);
     connect(m_list, &QListWidget::currentRowChanged, this, &MainWindowView::onRowChanged);
-    connect(m_autosized, &QCheckBox::clicked, this, [this] { run(&MainWindow::autosizedClicked); });
+    connect(m_autosized, &QCheckBox::clicked, this, [this](bool on) { run([this, on] { m_window.autosizedClicked(on); }); });
     connect(m_bitrate, &QLineEdit::editingFinished, this, &MainWindowView::onBitrateEditingFinished);
     connect(m_slider, &QSlider::valueChanged, this, &MainWindowView::onSliderMoved);
-    connect(m_vbr, &QRadioButton::clicked, this, [this] { run(&MainWindow::vbrClicked); });
-    connect(m_opv, &QRadioButton::clicked, this, [this] { run(&MainWindow::opvClicked); });
-    connect(m_opvForSmall, &QCheckBox::clicked, this, [this] { run(&MainWindow::opvForSmallClicked); });
-    connect(m_hide, &QCheckBox::clicked, this, [this] { run(&MainWindow::hideClicked); });
-    connect(reset, &QPushButton::clicked, this, [this] { run(&MainWindow::resetBitrates); });
-    connect(preview, &QPushButton::clicked, this, [this] { run(&MainWindow::previewClicked); });
+    connect(m_vbr, &QRadioButton::clicked, this, [this] { run([this] { m_window.vbrClicked(); }); });
+    connect(m_opv, &QRadioButton::clicked, this, [this] { run([this] { m_window.opvClicked(); }); });
+    connect(m_opvForSmall, &QCheckBox::clicked, this, [this](bool on) { run([this, on] { m_window.opvForSmallClicked(on); }); });
+    connect(m_hide, &QCheckBox::clicked, this, [this](bool on) { run([this, on] { m_window.hideClicked(on); }); });
+    connect(reset, &QPushButton::clicked, this, [this] { run([this] { m_window.resetClicked(); }); });
+    connect(preview, &QPushButton::clicked, this, [this] { run([this] { m_window.previewClicked(); }); });
     connect(save, &QPushButton::clicked, this, &MainWindowView::onSave);
     connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
     connect(about, &QPushButton::clicked, this, &MainWindowView::onAbout);
@@ -246,86 +240,67 @@ void MainWindowView::buildWidgets()
     // script editor follow their enable rules here; their windows join in later versions.
 }
 
-void MainWindowView::readControls()
-{
-    m_window.autosizedBox = m_autosized->isChecked();
-    m_window.hideInsignificant = m_hide->isChecked();
-    m_window.opvForSmall = m_opvForSmall->isChecked();
-    m_window.sliderPosition = m_slider->value();
-}
-
-void MainWindowView::run(void (MainWindow::*command)())
+void MainWindowView::run(const std::function<void()> &command)
 {
     if (m_writing)
         return;
-    readControls();
-    (m_window.*command)();
+    command();
     writeControls();
 }
 
 void MainWindowView::writeControls()
 {
     m_writing = true;
-
-    QStringList rows;
-    for (const std::string &row : m_window.rows)
-        rows << q(row);
-    QStringList shown;
-    for (int i = 0; i < m_list->count(); ++i)
-        shown << m_list->item(i)->text();
-    if (rows != shown) {
-        m_list->clear();
-        m_list->addItems(rows);
-    }
-    m_list->setCurrentRow(m_window.selectedRow);
-
-    m_autosized->setChecked(m_window.autosizedBox);
-    m_tweaked->setChecked(m_window.tweakedBox);
-    auto field = [this](Control id) { return qobject_cast<QLineEdit *>(control(id)); };
-    // The bitrate field is written even when unchanged, so a refused entry shows the value again.
-    m_bitrate->setText(q(m_window.bitrateText()));
-    m_bitrate->setCursorPosition(0);
-    setFieldText(field(Control::ReductionEdit), q(m_window.reductionText()));
-    setFieldText(field(Control::SegmentSizeEdit), q(m_window.segmentSizeText()));
-    setFieldText(field(Control::TotalSizeEdit), q(m_window.totalSizeText()));
-    setFieldText(field(Control::DurationEdit), q(m_window.durationValue));
-    setFieldText(field(Control::StatusEdit), q(m_window.statusText));
-    m_slider->setValue(m_window.sliderPosition);
-    m_hide->setChecked(m_window.hideInsignificant);
-    m_opvForSmall->setChecked(m_window.opvForSmall);
-    // Radio buttons are exclusive only while one is checked; without a segment neither is.
-    m_vbr->setAutoExclusive(false);
-    m_opv->setAutoExclusive(false);
-    m_vbr->setChecked(m_window.vbrChecked);
-    m_opv->setChecked(m_window.opvChecked);
-    m_vbr->setAutoExclusive(true);
-    m_opv->setAutoExclusive(true);
-
-    for (Control id : MainWindow::controls()) {
-        QWidget *widget = control(id);
+    const ControlTable table = m_window.controls();
+    for (const Control &c : table.all()) {
+        QWidget *widget = m_controls.value(c.id, nullptr);
         if (!widget)
             continue;
-        widget->setEnabled(m_window.isEnabled(id));
-        if (auto *buttonWidget = qobject_cast<QAbstractButton *>(widget))
-            buttonWidget->setText(q(m_window.caption(id)));
+        widget->setEnabled(c.enabled);
+        if (auto *listWidget = qobject_cast<QListWidget *>(widget)) {
+            QStringList rows;
+            for (const std::string &row : c.rows)
+                rows << q(row);
+            QStringList shown;
+            for (int i = 0; i < listWidget->count(); ++i)
+                shown << listWidget->item(i)->text();
+            if (rows != shown) {
+                listWidget->clear();
+                listWidget->addItems(rows);
+            }
+            listWidget->setCurrentRow(c.selected);
+        } else if (auto *field = qobject_cast<QLineEdit *>(widget)) {
+            // The bitrate field is written even when unchanged, so a refused entry shows the value again.
+            if (field->text() != q(c.text) || field == m_bitrate) {
+                field->setText(q(c.text));
+                field->setCursorPosition(0);
+            }
+        } else if (auto *slider = qobject_cast<QSlider *>(widget)) {
+            slider->setValue(c.position);
+        } else if (auto *radioButton = qobject_cast<QRadioButton *>(widget)) {
+            // Radio buttons are exclusive only while one is checked; without a segment neither is.
+            radioButton->setAutoExclusive(false);
+            radioButton->setChecked(c.checked);
+            radioButton->setAutoExclusive(true);
+            radioButton->setText(q(c.text));
+        } else if (auto *buttonWidget = qobject_cast<QAbstractButton *>(widget)) {
+            buttonWidget->setChecked(c.checked);
+            buttonWidget->setText(q(c.text));
+        }
     }
     m_writing = false;
 }
 
 void MainWindowView::onLoad()
 {
-    readControls();
-    m_window.load();
-    writeControls();
+    run([this] { m_window.loadClicked(); });
 }
 
 void MainWindowView::onRowChanged(int row)
 {
-    if (m_writing || row < 0)
+    if (row < 0)
         return;
-    readControls();
-    m_window.selectRow(row);
-    writeControls();
+    run([this, row] { m_window.rowSelected(row); });
 }
 
 void MainWindowView::onBitrateEditingFinished()
@@ -334,30 +309,20 @@ void MainWindowView::onBitrateEditingFinished()
     if (m_writing || m_applyingBitrate || !m_bitrate->isEnabled())
         return;
     m_applyingBitrate = true;
-    readControls();
-    if (m_window.readBitrateText(m_bitrate->text().toStdString()))
-        m_window.bitrateTyped();
-    writeControls();
+    run([this] { m_window.bitrateTyped(m_bitrate->text().toStdString()); });
     m_applyingBitrate = false;
 }
 
 void MainWindowView::onSliderMoved(int position)
 {
-    if (m_writing)
-        return;
-    readControls();
-    m_window.sliderPosition = position;
-    m_window.sliderMoved();
-    writeControls();
+    run([this, position] { m_window.sliderMoved(position); });
 }
 
 void MainWindowView::onSave()
 {
-    readControls();
     // The OPV prediction dialog joins here: until it exists, a save that needs new Q factors
     // goes on with the ones the segments have.
-    m_window.save([] { return true; });
-    writeControls();
+    run([this] { m_window.saveClicked([] { return true; }); });
 }
 
 void MainWindowView::onAbout()
@@ -383,7 +348,6 @@ bool MainWindowView::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindowView::closeEvent(QCloseEvent *event)
 {
-    readControls();
     if (m_window.exitRequested())
         event->accept();
     else

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QHash>
 
+#include <functional>
 #include <string>
 
 class QAbstractButton;
@@ -26,7 +27,7 @@ public:
 
     MainWindow &window() { return m_window; }
     // The widget of a control, found by its id (objectName is "id<number>").
-    QWidget *control(MainWindow::Control id) const;
+    QWidget *control(MainWindow::Id id) const;
     // Writes every field and control state of the core window into the widgets.
     void writeControls();
 
@@ -38,10 +39,9 @@ protected:
 private:
     void buildWidgets();
     template <typename Widget>
-    Widget *make(MainWindow::Control id, Widget *widget);
-    // Reads the check boxes and the slider; the bitrate text is read by its own command.
-    void readControls();
-    void run(void (MainWindow::*command)());
+    Widget *make(MainWindow::Id id, Widget *widget);
+    QString caption(MainWindow::Id id) const;
+    void run(const std::function<void()> &command);
 
     void onLoad();
     void onRowChanged(int row);

@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
 
     QtDesktop desktop;
     Project project;
-    MainWindow window(project, desktop, settings);
+    MainWindow window(project, desktop, settings, folder);
     MainWindowView view(window, desktop, settings, folder);
     view.show();
     return app.exec();

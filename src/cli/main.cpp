@@ -21,7 +21,6 @@
 
 namespace {
 
-using Control = MainWindow::Control;
 using Kind = Operation::Kind;
 
 const char *const onlyVobIdMessage = "This VobID can't be linked\nIt's the only VobID of the VTS";
@@ -71,26 +70,25 @@ private:
         const int row = m_window.rowOf(index);
         if (row < 0)
             return describe(m_project, index) + " is hidden as a Vob-ID of insignificant size (--hide off lists it)";
-        m_window.selectRow(row);
+        m_window.rowSelected(row);
         return {};
     }
 
-    std::string require(Control control, const std::string &reason) const
+    std::string require(MainWindow::Id control, const std::string &reason) const
     {
         return m_window.isEnabled(control) ? std::string() : reason;
     }
 
     std::string noSignificantCells() const
     {
-        return describe(m_project, m_window.currentSegment) + " has no cells of more than 10 frames: it stays Autosized";
+        return describe(m_project, m_window.currentSegment()) + " has no cells of more than 10 frames: it stays Autosized";
     }
 
     std::string untickAutosized()
     {
-        if (std::string reason = require(Control::AutosizedBox, noSignificantCells()); !reason.empty())
+        if (std::string reason = require(MainWindow::AutosizedBox, noSignificantCells()); !reason.empty())
             return reason;
-        m_window.autosizedBox = false;
-        m_window.autosizedClicked();
+        m_window.autosizedClicked(false);
         return {};
     }
 
@@ -110,30 +108,28 @@ private:
         switch (op.kind) {
         case Kind::Bitrate:
             if (!(reason = select(op.segments[0])).empty() || !(reason = untickAutosized()).empty()
-                || !(reason = require(Control::BitrateEdit, "the bitrate cannot be typed")).empty())
+                || !(reason = require(MainWindow::BitrateEdit, "the bitrate cannot be typed")).empty())
                 return reason;
-            m_window.bitrateValue = op.bitrate;
-            m_window.bitrateTyped();
+            m_window.bitrateTyped(std::to_string(op.bitrate));
             return {};
         case Kind::Reduction:
             if (!(reason = select(op.segments[0])).empty() || !(reason = untickAutosized()).empty()
-                || !(reason = require(Control::ReductionSlider, "the reduction slider cannot be moved")).empty())
+                || !(reason = require(MainWindow::ReductionSlider, "the reduction slider cannot be moved")).empty())
                 return reason;
             m_window.reductionChosen(op.percent);
             return {};
         case Kind::Autosized:
             if (!(reason = select(op.segments[0])).empty()
-                || !(reason = require(Control::AutosizedBox, noSignificantCells())).empty())
+                || !(reason = require(MainWindow::AutosizedBox, noSignificantCells())).empty())
                 return reason;
-            m_window.autosizedBox = true;
-            m_window.autosizedClicked();
+            m_window.autosizedClicked(true);
             return {};
         case Kind::Opv:
         case Kind::Vbr: {
             if (!(reason = select(op.segments[0])).empty())
                 return reason;
             const bool opv = op.kind == Kind::Opv;
-            if (!m_window.isEnabled(opv ? Control::OpvRadio : Control::VbrRadio))
+            if (!m_window.isEnabled(opv ? MainWindow::OpvRadio : MainWindow::VbrRadio))
                 return modeSwitchRefusal(*m_window.selectedSegment());
             if (opv)
                 m_window.opvClicked();
@@ -149,23 +145,23 @@ private:
             int index = -1;
             if (!(reason = resolve(op.segments[0], index)).empty())
                 return reason;
-            if (planning::linkableSegments(m_project, index, m_window.hideInsignificant).size() < 2)
+            if (planning::linkableSegments(m_project, index, m_window.hideInsignificant()).size() < 2)
                 return onlyVobIdMessage;
             planning::linkAllInTitleSet(m_project, planning::linkTitleSet(m_project.segment(index)),
-                                        m_window.hideInsignificant);
+                                        m_window.hideInsignificant());
             m_window.afterLinkVobIds();
             return {};
         }
         case Kind::OutputPercent:
-            if (!(reason = require(Control::GlobalOptionsButton, "Global Options needs a loaded project")).empty())
+            if (!(reason = require(MainWindow::GlobalOptionsButton, "Global Options needs a loaded project")).empty())
                 return reason;
             m_project.setOutputSizePercent(op.percent);
             m_window.afterGlobalOptions();
             return {};
         case Kind::Reset:
-            if (!(reason = require(Control::ResetButton, "Reset Bitrates needs a loaded project")).empty())
+            if (!(reason = require(MainWindow::ResetButton, "Reset Bitrates needs a loaded project")).empty())
                 return reason;
-            m_window.resetBitrates();
+            m_window.resetClicked();
             return {};
         }
         return {};
@@ -175,13 +171,13 @@ private:
     {
         std::string reason;
         if (!(reason = select(op.segments[0])).empty()
-            || !(reason = require(Control::TweakCellsButton,
+            || !(reason = require(MainWindow::TweakCellsButton,
                                   "Tweak Cells is only for a segment that is not Autosized and is VBR"))
                     .empty())
             return reason;
         Segment &segment = *m_window.selectedSegment();
         if (op.cell >= segment.cellCount())
-            return describe(m_project, m_window.currentSegment) + cformat(" has no cell %d", op.cell);
+            return describe(m_project, m_window.currentSegment()) + cformat(" has no cell %d", op.cell);
         Cell &cell = segment.cells[std::size_t(op.cell)];
         if (!cell.significant)
             return cformat("cell %d has 10 frames or fewer and cannot be tweaked", op.cell);
@@ -206,7 +202,7 @@ private:
         if (std::string reason = select(op.segments[0]); !reason.empty())
             return reason;
         const std::vector<int> offered =
-            planning::linkableSegments(m_project, m_window.currentSegment, m_window.hideInsignificant);
+            planning::linkableSegments(m_project, m_window.currentSegment(), m_window.hideInsignificant());
         if (offered.size() < 2)
             return onlyVobIdMessage;
         for (int index : indices) {
@@ -274,9 +270,10 @@ int main(int argc, char **argv)
     AppSettings settings;
     Project project;
     MainWindow window(project, desktop, settings);
-    window.hideInsignificant = parsed->hideInsignificant;
     if (!window.loadFrom(parsed->infPath))
         return 1;
+    if (!parsed->hideInsignificant)
+        window.hideClicked(false);
 
     Planner planner(window);
     for (const Operation &op : parsed->operations) {
