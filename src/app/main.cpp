@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     QtDesktop desktop;
     Project project;
     MainWindow window(project, desktop, settings, folder);
-    MainWindowView view(window, desktop, settings, folder);
+    MainWindowView view(window);
     view.show();
     return app.exec();
 }

@@ -46,7 +46,7 @@ struct Harness {
     MainWindow window{project, desktop, settings, settingsFolder.path()};
     std::unique_ptr<MainWindowView> view;
 
-    Harness() { view = std::make_unique<MainWindowView>(window, desktop, settings, settingsFolder.path()); }
+    Harness() { view = std::make_unique<MainWindowView>(window); }
 
     template <typename Widget = QWidget>
     Widget *w(Id id) const

@@ -37,7 +37,7 @@ int main(int argc, char *argv[])
     AppSettings settings;
     Project project;
     MainWindow window(project, desktop, settings, settingsFolder.path());
-    MainWindowView view(window, desktop, settings, settingsFolder.path());
+    MainWindowView view(window);
     view.resize(view.sizeHint());
     view.show();
     qobject_cast<QAbstractButton *>(view.control(MainWindow::LoadButton))->click();
