@@ -23,8 +23,8 @@ int main(int argc, char *argv[])
 
     QtDesktop desktop;
     Project project;
-    MainWindow window(project, desktop, settings);
-    MainWindowView view(window, desktop, settings, folder);
+    MainWindow window(project, desktop, settings, folder);
+    MainWindowView view(window);
     view.show();
     return app.exec();
 }

@@ -94,9 +94,9 @@ std::string describeSegment(const Project &project, int index)
 std::string tweakCells(MainWindow &window, int cell, int bitrate)
 {
     WindowDesktop desktop(window.desktop());
-    TweakCellsDialog dialog(window.project(), window.currentSegment, desktop, window.settings(), noSettingsFolder);
+    TweakCellsDialog dialog(window.project(), window.currentSegment(), desktop, window.settings(), noSettingsFolder);
     if (cell < 0 || cell >= int(dialog.controls().at(TweakCellsDialog::CellList).rows.size()))
-        return describeSegment(window.project(), window.currentSegment) + cformat(" has no cell %d", cell);
+        return describeSegment(window.project(), window.currentSegment()) + cformat(" has no cell %d", cell);
     dialog.cellSelected(cell);
     if (!dialog.controls().at(TweakCellsDialog::AutosizedBox).enabled)
         return cformat("cell %d has 10 frames or fewer and cannot be tweaked", cell);
@@ -111,7 +111,7 @@ std::string tweakCells(MainWindow &window, int cell, int bitrate)
 std::string linkSelected(MainWindow &window, const std::vector<int> &segments, const std::string &openedOn)
 {
     WindowDesktop desktop(window.desktop());
-    LinkVobIdsDialog dialog(window.project(), window.currentSegment, window.hideInsignificant, desktop,
+    LinkVobIdsDialog dialog(window.project(), window.currentSegment(), window.hideInsignificant(), desktop,
                             window.settings(), noSettingsFolder);
     if (dialog.result() != DialogResult::Open)
         return desktop.refusal();
@@ -131,7 +131,7 @@ std::string linkSelected(MainWindow &window, const std::vector<int> &segments, c
 std::string linkAll(MainWindow &window, int segment)
 {
     WindowDesktop desktop(window.desktop());
-    LinkVobIdsDialog dialog(window.project(), segment, window.hideInsignificant, desktop, window.settings(),
+    LinkVobIdsDialog dialog(window.project(), segment, window.hideInsignificant(), desktop, window.settings(),
                             noSettingsFolder);
     if (dialog.result() != DialogResult::Open)
         return desktop.refusal();
@@ -153,7 +153,7 @@ std::string setOutputPercent(MainWindow &window, double percent)
 std::string setQFactor(MainWindow &window, std::optional<int> q)
 {
     WindowDesktop desktop(window.desktop());
-    SetQFactorDialog dialog(window.project(), window.currentSegment, desktop);
+    SetQFactorDialog dialog(window.project(), window.currentSegment(), desktop);
     if (q) {
         dialog.qTyped(std::to_string(*q));
         dialog.setToClicked();

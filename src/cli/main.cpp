@@ -24,7 +24,6 @@
 
 namespace {
 
-using Control = MainWindow::Control;
 using Kind = Operation::Kind;
 
 int findSegment(const Project &project, const SegmentName &name)
@@ -67,26 +66,25 @@ private:
         const int row = m_window.rowOf(index);
         if (row < 0)
             return describeSegment(m_project, index) + " is hidden as a Vob-ID of insignificant size (--hide off lists it)";
-        m_window.selectRow(row);
+        m_window.rowSelected(row);
         return {};
     }
 
-    std::string require(Control control, const std::string &reason) const
+    std::string require(MainWindow::Id control, const std::string &reason) const
     {
         return m_window.isEnabled(control) ? std::string() : reason;
     }
 
     std::string noSignificantCells() const
     {
-        return describeSegment(m_project, m_window.currentSegment) + " has no cells of more than 10 frames: it stays Autosized";
+        return describeSegment(m_project, m_window.currentSegment()) + " has no cells of more than 10 frames: it stays Autosized";
     }
 
     std::string untickAutosized()
     {
-        if (std::string reason = require(Control::AutosizedBox, noSignificantCells()); !reason.empty())
+        if (std::string reason = require(MainWindow::AutosizedBox, noSignificantCells()); !reason.empty())
             return reason;
-        m_window.autosizedBox = false;
-        m_window.autosizedClicked();
+        m_window.autosizedClicked(false);
         return {};
     }
 
@@ -106,30 +104,28 @@ private:
         switch (op.kind) {
         case Kind::Bitrate:
             if (!(reason = select(op.segments[0])).empty() || !(reason = untickAutosized()).empty()
-                || !(reason = require(Control::BitrateEdit, "the bitrate cannot be typed")).empty())
+                || !(reason = require(MainWindow::BitrateEdit, "the bitrate cannot be typed")).empty())
                 return reason;
-            m_window.bitrateValue = op.bitrate;
-            m_window.bitrateTyped();
+            m_window.bitrateTyped(std::to_string(op.bitrate));
             return {};
         case Kind::Reduction:
             if (!(reason = select(op.segments[0])).empty() || !(reason = untickAutosized()).empty()
-                || !(reason = require(Control::ReductionSlider, "the reduction slider cannot be moved")).empty())
+                || !(reason = require(MainWindow::ReductionSlider, "the reduction slider cannot be moved")).empty())
                 return reason;
             m_window.reductionChosen(op.percent);
             return {};
         case Kind::Autosized:
             if (!(reason = select(op.segments[0])).empty()
-                || !(reason = require(Control::AutosizedBox, noSignificantCells())).empty())
+                || !(reason = require(MainWindow::AutosizedBox, noSignificantCells())).empty())
                 return reason;
-            m_window.autosizedBox = true;
-            m_window.autosizedClicked();
+            m_window.autosizedClicked(true);
             return {};
         case Kind::Opv:
         case Kind::Vbr: {
             if (!(reason = select(op.segments[0])).empty())
                 return reason;
             const bool opv = op.kind == Kind::Opv;
-            if (!m_window.isEnabled(opv ? Control::OpvRadio : Control::VbrRadio))
+            if (!m_window.isEnabled(opv ? MainWindow::OpvRadio : MainWindow::VbrRadio))
                 return modeSwitchRefusal(*m_window.selectedSegment());
             if (opv)
                 m_window.opvClicked();
@@ -139,7 +135,7 @@ private:
         }
         case Kind::Tweak:
             if (!(reason = select(op.segments[0])).empty()
-                || !(reason = require(Control::TweakCellsButton,
+                || !(reason = require(MainWindow::TweakCellsButton,
                                       "Tweak Cells is only for a segment that is not Autosized and is VBR"))
                         .empty())
                 return reason;
@@ -153,20 +149,20 @@ private:
             return linkAll(m_window, index);
         }
         case Kind::OutputPercent:
-            if (!(reason = require(Control::GlobalOptionsButton, "Global Options needs a loaded project")).empty())
+            if (!(reason = require(MainWindow::GlobalOptionsButton, "Global Options needs a loaded project")).empty())
                 return reason;
             return setOutputPercent(m_window, op.percent);
         case Kind::SetQ:
             if (!(reason = select(op.segments[0])).empty()
-                || !(reason = require(Control::CustomQButton, "Set Custom Q is only for an OPV segment with cells of "
+                || !(reason = require(MainWindow::CustomQButton, "Set Custom Q is only for an OPV segment with cells of "
                                                               "more than 10 frames, and not with CCE type 2"))
                         .empty())
                 return reason;
             return setQFactor(m_window, op.qCalculated ? std::nullopt : std::optional<int>(op.qFactor));
         case Kind::Reset:
-            if (!(reason = require(Control::ResetButton, "Reset Bitrates needs a loaded project")).empty())
+            if (!(reason = require(MainWindow::ResetButton, "Reset Bitrates needs a loaded project")).empty())
                 return reason;
-            m_window.resetBitrates();
+            m_window.resetClicked();
             return {};
         case Kind::Setting:
         case Kind::Preset:
@@ -249,9 +245,10 @@ int main(int argc, char **argv)
     AppSettings settings;
     Project project;
     MainWindow window(project, desktop, settings);
-    window.hideInsignificant = parsed->hideInsignificant;
     if (!window.loadFrom(parsed->infPath))
         return 1;
+    if (!parsed->hideInsignificant)
+        window.hideClicked(false);
 
     Planner planner(window);
     for (const Operation &op : parsed->operations) {

@@ -98,11 +98,9 @@ struct Window {
 
     void untickAndType(int segment, unsigned kbps)
     {
-        window.selectRow(window.rowOf(segment));
-        window.autosizedBox = false;
-        window.autosizedClicked();
-        window.bitrateValue = kbps;
-        window.bitrateTyped();
+        window.rowSelected(window.rowOf(segment));
+        window.autosizedClicked(false);
+        window.bitrateTyped(std::to_string(kbps));
     }
 };
 
@@ -157,7 +155,7 @@ TEST(Cli, ShowPrintsTheMainWindowsFiguresAsTextAndAsExactJson)
     ASSERT_EQ(out.size(), 1 + p.segments.size() + 2); // header, rows, total, status
     EXPECT_NE(out[1].find(MainWindow::rowText(p, 0)), std::string::npos) << out[1];
     EXPECT_EQ(out[out.size() - 2], "Total Video Size %: 100");
-    EXPECT_EQ(out.back(), here.window.statusText);
+    EXPECT_EQ(out.back(), here.window.control(MainWindow::StatusEdit).text);
 
     const Json &j = demo.json;
     EXPECT_EQ(j["infPath"], demo.inf);
@@ -173,7 +171,7 @@ TEST(Cli, ShowPrintsTheMainWindowsFiguresAsTextAndAsExactJson)
     for (const char *key : {"cceType", "sourceSize", "overheadSize", "targetTotalSize", "estimatedSectors"})
         EXPECT_TRUE(j[key].is_number_integer()) << key;
     EXPECT_TRUE(j["decimalComma"].is_boolean());
-    EXPECT_EQ(j["statusText"], here.window.statusText);
+    EXPECT_EQ(j["statusText"], here.window.control(MainWindow::StatusEdit).text);
     ASSERT_EQ(j["segments"].size(), p.segments.size());
     for (int i = 0; i <= p.lastSegmentIndex(); ++i) {
         const Json &s = demo.segment(i);
@@ -316,14 +314,13 @@ TEST(Cli, OperationsDoWhatTheMainWindowDoes)
          [&](Window &w) {
              w.untickAndType(b, unsigned(w.project.segment(b).averageBitrate())); // only unticks
              w.window.reductionChosen(33.5);
-             w.window.autosizedBox = true;
-             w.window.autosizedClicked();
+             w.window.autosizedClicked(true);
          }},
         {{"--opv", seg(a), "--vbr", seg(opv)},
          [&](Window &w) {
-             w.window.selectRow(w.window.rowOf(a));
+             w.window.rowSelected(w.window.rowOf(a));
              w.window.opvClicked();
-             w.window.selectRow(w.window.rowOf(opv));
+             w.window.rowSelected(w.window.rowOf(opv));
              w.window.vbrClicked();
          }},
         {{"--bitrate", seg(a) + "=3000", "--tweak", tweak + "6000"},
@@ -344,7 +341,7 @@ TEST(Cli, OperationsDoWhatTheMainWindowDoes)
          [&](Window &w) {
              w.project.setOutputSizePercent(96.5);
              w.window.afterGlobalOptions();
-             w.window.resetBitrates();
+             w.window.resetClicked();
          }},
     };
     for (const Case &c : cases) {
