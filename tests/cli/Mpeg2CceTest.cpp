@@ -150,11 +150,14 @@ TEST_F(Mpeg2Cce, EncodesTheFramesItsScriptPicks)
         // frames 0-3, 20-23, 40-43, then the 3rd to 6th of those
         {"sampled, then trimmed", "SelectRangeEvery(20, 4)\r\nTRIM(2, 5)", 4},
     };
-    for (const auto &c : cases) {
-        const Encoded out = encodeOne(item(c.script));
-        EXPECT_EQ(out.status, 0) << c.name << ": " << out.err;
-        EXPECT_EQ(countStream(out.bytes).pictures, c.pictures) << c.name;
-    }
+    // all in one list: every item gets its own output
+    std::vector<Item> items;
+    for (const auto &c : cases)
+        items.push_back(item(c.script));
+    const std::vector<Encoded> out = encode(items);
+    ASSERT_EQ(out[0].status, 0) << out[0].err;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        EXPECT_EQ(countStream(out[i].bytes).pictures, cases[i].pictures) << cases[i].name;
 }
 
 TEST_F(Mpeg2Cce, ATrimStartsExactlyAtTheFrameItNames)

@@ -31,7 +31,7 @@ std::vector<ListItem> parseList(const std::vector<std::string> &lines);
 // value^5 <= Q^3: so Q 1-3 give value 1, Q 4-6 value 2, ..., Q 1599-1744 value 80, and every Q from
 // 1745 up value 88 (quantiserTable() lists the ranges). Higher Q, coarser quantiser, smaller encode,
 // as in CCE; the power makes the size fall with Q about as steeply as the Q factor search's
-// correction step expects, and keeps the steps in size near 10 % over the useful range.
+// correction step expects. From quantiser 10 up one code is 8 to 20 % coarser than the last.
 int quantiserCode(long long qFactor);
 int quantiserValue(int code);
 // "Q 1-3: code 1 (quantiser 1)" lines, one per code, for the documentation.
