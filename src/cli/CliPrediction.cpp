@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 #include "common/TextFile.h"
+#include "platform/TypedFields.h"
 #include "prediction/PredictionDialog.h"
 #include "settings/AppSettings.h"
 
@@ -58,6 +59,24 @@ bool checkPredictionArguments(const PredictionArguments &prediction, bool save, 
     return problem.empty();
 }
 
+bool checkPredictionValues(const PredictionArguments &arguments, Desktop &desktop)
+{
+    using Dialog = PredictionDialog;
+    std::string refused;
+    if (arguments.gopsPerRange
+        && !readIntegerBetween(desktop, *arguments.gopsPerRange, Dialog::minGopsPerRange, Dialog::maxGopsPerRange))
+        refused = "--gops-per-range " + *arguments.gopsPerRange;
+    else if (arguments.safetyMargin
+             && !readNumberBetween(desktop, *arguments.safetyMargin, Dialog::minSafetyMargin, Dialog::maxSafetyMargin))
+        refused = "--safety-margin " + *arguments.safetyMargin;
+    else if (arguments.sampleSize
+             && !readNumberBetween(desktop, *arguments.sampleSize, Dialog::minSampleSize, Dialog::maxSampleSize))
+        refused = "--sample-size " + *arguments.sampleSize;
+    if (!refused.empty())
+        std::fprintf(stderr, "tavro-cli: refused %s\n", refused.c_str());
+    return refused.empty();
+}
+
 std::string cliSettingsFolder()
 {
 #ifdef _WIN32
@@ -90,26 +109,16 @@ std::string cliSettingsFolder()
 
 namespace {
 
-// The option that a refused PREDICT points at, and where its value came from.
-std::string refusedOption(int control, const PredictionArguments &arguments)
+// The settings file's key of the field a refused PREDICT points at: the command line's own
+// values were checked before.
+const char *refusedKey(int control)
 {
-    struct Field {
-        int control;
-        const char *option;
-        const char *key;
-        const std::optional<std::string> &given;
-    };
-    const Field fields[] = {
-        {PredictionDialog::GopsPerRangeEdit, "--gops-per-range", "opv_gops_per_range", arguments.gopsPerRange},
-        {PredictionDialog::SafetyMarginEdit, "--safety-margin", "opv_safety_margin", arguments.safetyMargin},
-        {PredictionDialog::SampleSizeEdit, "--sample-size", "opv_sample_size", arguments.sampleSize},
-    };
-    for (const Field &field : fields) {
-        if (field.control == control)
-            return field.given ? field.option + std::string(" ") + *field.given
-                               : field.key + std::string("= in Tavro.ini (give ") + field.option + ")";
+    switch (control) {
+    case PredictionDialog::GopsPerRangeEdit: return "opv_gops_per_range";
+    case PredictionDialog::SafetyMarginEdit: return "opv_safety_margin";
+    case PredictionDialog::SampleSizeEdit: return "opv_sample_size";
+    default: return "an option";
     }
-    return "an option";
 }
 
 } // namespace
@@ -144,9 +153,8 @@ bool predictForSave(MainWindow &window, Desktop &desktop, const PredictionArgume
     if (arguments.doublePass)
         dialog.doublePassClicked(*arguments.doublePass);
     if (!dialog.predictClicked()) {
-        outcome.refusedOption = true;
-        std::fprintf(stderr, "tavro-cli: not saved: refused %s\n",
-                     refusedOption(dialog.focusControl(), arguments).c_str());
+        std::fprintf(stderr, "tavro-cli: not saved: refused %s= in %s\n", refusedKey(dialog.focusControl()),
+                     settingsFilePath(folder).c_str());
         return false;
     }
 

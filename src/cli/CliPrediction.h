@@ -32,9 +32,12 @@ bool checkPredictionArguments(const PredictionArguments &prediction, bool save, 
 struct PredictionOutcome {
     bool ran = false;
     bool succeeded = false;
-    bool refusedOption = false; // an option value out of the window's range: bad usage
     std::vector<SegmentPrediction> segments;
 };
+
+// Checks the option values as the prediction window checks what is typed into it, with its
+// messages. False after saying which was refused.
+bool checkPredictionValues(const PredictionArguments &arguments, Desktop &desktop);
 
 // The folder of Tavro.ini the desktop program uses.
 std::string cliSettingsFolder();

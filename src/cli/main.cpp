@@ -275,6 +275,8 @@ int main(int argc, char **argv)
     }
 
     StderrDesktop desktop;
+    if (parsed->prediction.predict && !checkPredictionValues(parsed->prediction, desktop))
+        return 2;
     AppSettings settings;
     Project project;
     MainWindow window(project, desktop, settings);
@@ -292,7 +294,7 @@ int main(int argc, char **argv)
     }
     PredictionOutcome prediction;
     if (parsed->save && !save(window, *parsed, desktop, prediction))
-        return prediction.refusedOption ? 2 : 1;
+        return 1;
 
     const std::string report =
         parsed->json ? jsonReport(window, parsed->prediction.predict ? &prediction : nullptr) : textReport(window);
