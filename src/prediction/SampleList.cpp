@@ -323,7 +323,7 @@ std::optional<std::vector<std::string>> writeSampleList(const Project &project, 
 bool writeTrialList(const std::vector<std::string> &lines, const std::string &path, int qFactor)
 {
     LineWriter out;
-    if (!out.open(path))
+    if (!out.open(path, false))
         return false;
     const std::string q = cformat("opv_q_factor=%d", qFactor);
     for (const std::string &line : lines)

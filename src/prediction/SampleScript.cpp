@@ -91,7 +91,7 @@ std::optional<SamplePlan> writeSampleScript(const Project &project, int segmentI
         return std::nullopt;
     }
     LineWriter out;
-    if (!out.open(samplePath)) {
+    if (!out.open(samplePath, false)) {
         desktop.showMessage(cformat("Could not open '%s' for writing", samplePath.c_str()), Desktop::Icon::Error);
         return std::nullopt;
     }
