@@ -4,6 +4,8 @@
 #include "planning/Truncate.h"
 #include "project/Project.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 using planning::detail::truncateToInt;
@@ -184,7 +186,6 @@ void PredictionRun::startPass()
         return;
     }
     m_qt = m_q0;
-    m_qb = 0;
     m_prevErr = 100.0;
     m_trialCounter = 1;
     m_tested.clear();
@@ -242,37 +243,31 @@ void PredictionRun::measured()
     m_results.back().passes.back().trials.push_back({m_qt, m_sizeKb, m_err});
 
     int result = m_qt;
-    bool again = false;
     const long long err = truncateToLong(m_err);
-    if (std::llabs(err) > std::llabs(truncateToLong(m_prevErr)) || err == 0) {
-        // growing, or under 1 % either way
-    } else {
+    const bool growing = std::llabs(err) > std::llabs(truncateToLong(m_prevErr));
+    const bool closeEnough = err == 0; // under 1 % either way
+    if (!growing && !closeEnough) {
         int qn = truncateToInt(((ratio - 1.0) * 1.45 + 1.0) * double(m_qt));
         if (qn < 1 && m_qt == 1) {
             result = 0;
         } else {
-            if (qn < 1)
-                qn = 1;
+            qn = std::max(qn, 1);
             if (qn == m_qt) {
                 log("--- No change in Q for next iteration");
             } else if (!m_tested.count(qn)) {
-                // A Q factor already encoded in this pass would only lead round the same
-                // circle again (the one before this trial is the common case).
-                m_qb = m_qt;
+                // A Q factor already encoded in this pass (the one before this trial is the
+                // common case) would only lead round the same circle again.
                 m_qt = qn;
                 m_prevErr = m_err;
-                again = true;
+                m_phase = Phase::Trial;
+                return;
             }
         }
-    }
-    if (again) {
-        m_phase = Phase::Trial;
-        return;
     }
     // A higher Q factor gives a smaller encode.
     if (m_err > 0.0) {
         log("--- Overshot, incrementing Q");
-        result += 1;
+        result = result < INT_MAX ? result + 1 : result;
     }
     endPass(result);
 }

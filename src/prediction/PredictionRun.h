@@ -129,12 +129,11 @@ private:
     int m_sampled = 0;    // N
     int m_desiredKb = 0;
     int m_qt = 0;
-    int m_qb = 0;
     double m_prevErr = 100.0;
     double m_err = 0.0;
     int m_trialCounter = 1;
     int m_result = 0;
-    std::set<int> m_tested; // Q factors encoded in this pass
+    std::set<int> m_tested; // Q factors encoded in this pass, the one before the last among them
     std::vector<std::string> m_listLines;
     Desktop::EncoderResult m_encoderResult = Desktop::EncoderResult::Finished;
     int m_sizeKb = 0;

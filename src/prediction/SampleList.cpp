@@ -306,13 +306,12 @@ std::optional<std::vector<std::string>> writeSampleList(const Project &project, 
     bool found = false;
     while (!found && in.next(line))
         found = line == title;
-    if (!found)
-        return in.failed() ? std::nullopt : std::optional(lines);
-
-    ItemRewriter rewriter(project, segment, files, sampledFrames, lines);
-    rewriter.rewrite(line, in);
-    while (in.next(line) && !isItemStart(line))
+    if (found) {
+        ItemRewriter rewriter(project, segment, files, sampledFrames, lines);
         rewriter.rewrite(line, in);
+        while (in.next(line) && !isItemStart(line))
+            rewriter.rewrite(line, in);
+    }
     if (in.failed()) {
         desktop.showMessage(cformat("Could not open '%s' for reading", ecl.c_str()), Desktop::Icon::Error);
         return std::nullopt;
