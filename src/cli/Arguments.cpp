@@ -7,7 +7,8 @@
 
 const char *const usageText =
     "usage: tavro-cli show <path to Rebuilder.INF> [--json]\n"
-    "       tavro-cli plan <path to Rebuilder.INF> [OPERATION ...] [--hide on|off] [--json] [--save [--keep-q]]\n"
+    "       tavro-cli plan <path to Rebuilder.INF> [OPERATION ...] [--hide on|off] [--json]\n"
+    "                      [--save [--keep-q | --predict [PREDICTION OPTION ...]]]\n"
     "       tavro-cli restore <path to Rebuilder.INF>\n"
     "\n"
     "SEG is V:O (title set V, first Vob-ID O) or #N (segment index N, from 0); CELL is a cell index\n"
@@ -30,6 +31,14 @@ const char *const usageText =
     "  --hide on|off            hide Vob-IDs of insignificant size (default on)\n"
     "  --json                   print the project as JSON\n"
     "  --save                   save the project; --keep-q keeps the Q factors of replanned OPV segments\n"
+    "  --predict                with --save: predict the Q factors of replanned OPV segments by\n"
+    "                           encoding samples with CCE, as the desktop program's save does\n"
+    "    --cce PATH             the encoder (default: cce_path in Tavro.ini)\n"
+    "    --sample-size PCT      percent of each segment sampled, 0.1 to 100\n"
+    "    --safety-margin PCT    percent of the planned size kept in reserve, 0 to 50\n"
+    "    --gops-per-range N     GOPs in one sampled run, 1 to 9999\n"
+    "    --double-pass [on|off] verify each segment with a second pass\n"
+    "                           (defaults: the prediction options in Tavro.ini, which is not written)\n"
     "\n"
     "restore puts back what DVD-Rebuilder wrote, as Global Options' Restore Original does: Rebuilder.INF\n"
     "and Rebuilder.ECL from their .original copies, then every cell script from its .bak copy.\n"
@@ -231,6 +240,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
             result.save = true;
         } else if (arg == "--keep-q") {
             result.keepQ = true;
+        } else if (const OptionMatch match = parsePredictionOption(args, i, result.prediction, problem);
+                   match != OptionMatch::NotMine) {
+            if (match == OptionMatch::Bad)
+                return std::nullopt;
         } else if (arg == "--hide") {
             if (!hasValue || (args[i + 1] != "on" && args[i + 1] != "off")) {
                 problem = "--hide takes on or off";
@@ -270,5 +283,7 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         problem = "--keep-q goes with --save";
         return std::nullopt;
     }
+    if (!checkPredictionArguments(result.prediction, result.save, result.keepQ, problem))
+        return std::nullopt;
     return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CliPrediction.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +46,7 @@ struct Arguments {
     bool json = false;
     bool save = false;
     bool keepQ = false;
+    PredictionArguments prediction; // --predict and its options
     bool help = false;
 };
 

@@ -1,5 +1,7 @@
 #include "Report.h"
 
+#include "PredictionReport.h"
+
 #include "app/MainWindow.h"
 #include "common/Format.h"
 #include "planning/Planning.h"
@@ -164,7 +166,7 @@ const char *yesNo(bool value)
 
 } // namespace
 
-std::string jsonReport(const MainWindow &window)
+std::string jsonReport(const MainWindow &window, const PredictionOutcome *prediction)
 {
     const Project &project = window.project();
     Json j;
@@ -188,6 +190,8 @@ std::string jsonReport(const MainWindow &window)
     for (int index = 0; index <= project.lastSegmentIndex(); ++index)
         segments.push_back(segmentJson(window, index));
     j["segments"] = segments;
+    if (prediction)
+        j["prediction"] = predictionJson(project, *prediction);
     // Names and paths come from Windows programs and need not be UTF-8; a stray byte must not
     // stop the report.
     std::string out;

@@ -197,8 +197,9 @@ int usage(const std::string &problem)
     return 2;
 }
 
-bool save(MainWindow &window, bool keepQ)
+bool save(MainWindow &window, const Arguments &arguments, Desktop &desktop, PredictionOutcome &prediction)
 {
+    const bool keepQ = arguments.keepQ || arguments.prediction.predict;
     const Project &project = window.project();
     if (!project.isLoaded()) {
         std::fprintf(stderr, "tavro-cli: there is no segment to save\n");
@@ -215,11 +216,14 @@ bool save(MainWindow &window, bool keepQ)
         for (const std::string &name : waiting)
             list += (list.empty() ? "" : ", ") + name;
         std::fprintf(stderr,
-                     "tavro-cli: not saved: these OPV segments were replanned and need a Q factor prediction, "
-                     "which tavro-cli does not run: %s\n(--keep-q saves them with their current Q factors)\n",
+                     "tavro-cli: not saved: these OPV segments were replanned and need a Q factor prediction: "
+                     "%s\n(--predict runs it; --keep-q saves them with their current Q factors)\n",
                      list.c_str());
         return false;
     }
+    if (arguments.prediction.predict)
+        return window.saveWithoutAsking(
+            [&] { return predictForSave(window, desktop, arguments.prediction, prediction); });
     // With --keep-q the prediction step keeps every opvQFactor as it is.
     return window.saveWithoutAsking([] { return true; });
 }
@@ -242,6 +246,8 @@ int main(int argc, char **argv)
         return restoreOriginalFiles(parsed->infPath);
 
     StderrDesktop desktop;
+    if (parsed->prediction.predict && !checkPredictionValues(parsed->prediction, desktop))
+        return 2;
     AppSettings settings;
     Project project;
     MainWindow window(project, desktop, settings);
@@ -258,10 +264,12 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    if (parsed->save && !save(window, parsed->keepQ))
+    PredictionOutcome prediction;
+    if (parsed->save && !save(window, *parsed, desktop, prediction))
         return 1;
 
-    const std::string report = parsed->json ? jsonReport(window) : textReport(window);
+    const std::string report =
+        parsed->json ? jsonReport(window, parsed->prediction.predict ? &prediction : nullptr) : textReport(window);
     std::fputs(report.c_str(), stdout);
     return 0;
 }

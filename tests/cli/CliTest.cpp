@@ -9,6 +9,7 @@
 #include "support/TempFolder.h"
 
 #include "common/Format.h"
+#include "prediction/PredictionDialog.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -41,10 +42,11 @@ std::string quoted(const std::string &arg)
     return result + "'";
 }
 
-CliRun runCli(const std::vector<std::string> &args)
+// `environment`: assignments put before the command ("XDG_CONFIG_HOME=...").
+CliRun runCli(const std::vector<std::string> &args, const std::string &environment = "")
 {
     TempFolder scratch;
-    std::string command = quoted(TAVRO_CLI);
+    std::string command = environment + " " + quoted(TAVRO_CLI);
     for (const std::string &arg : args)
         command += " " + quoted(arg);
     const int status = std::system((command + " >" + quoted(scratch.file("out")) + " 2>" + quoted(scratch.file("err"))).c_str());
@@ -603,4 +605,70 @@ TEST(Cli, RestorePutsBackWhatDvdRebuilderWroteEvenWhenTheProjectNoLongerLoads)
     EXPECT_EQ(blocked.status, 1);
     EXPECT_NE(blocked.err.find("Problems restoring original Rebuilder.ECL."), std::string::npos) << blocked.err;
     EXPECT_EQ(runCli({"restore", inf, "--json"}).status, 2);
+}
+
+TEST(Cli, PredictRunsTheWindowsSearchWithTheEncoderAndSavesTheQFactorsItFound)
+{
+    Demo demo;
+    const int opv = demo.find(isLargeOpv);
+    ASSERT_GE(opv, 0);
+    TempFolder config; // no Tavro.ini: the window's defaults, and the file is never written
+    const std::string environment = "XDG_CONFIG_HOME=" + quoted(config.path());
+    const std::vector<std::string> plan = {"plan", demo.inf, "--bitrate", seg(opv) + "=3000", "--save", "--predict",
+                                           "--cce", TAVRO_FAKE_CCE, "--double-pass", "--sample-size", "2"};
+
+    // The same plan and options through the prediction window in this process, on a copy.
+    Demo copy;
+    Window here(copy.inf);
+    here.untickAndType(opv, 3000);
+    here.settings.ccePath = TAVRO_FAKE_CCE;
+    PredictionDialog dialog(here.project, here.settings, config.path(), here.desktop);
+    dialog.storesOptions = false;
+    dialog.doublePassClicked(true);
+    dialog.sampleSizeTyped("2");
+    ASSERT_TRUE(dialog.predictClicked());
+    for (PredictionStep step = dialog.nextStep(); step.kind != PredictionStep::Kind::Finished; step = dialog.nextStep()) {
+        if (step.kind == PredictionStep::Kind::RunEncoder) {
+            const std::string line = quoted(TAVRO_FAKE_CCE) + " -ecl " + quoted(std::string(step.encoder.arguments[1])) + " -batch";
+            EXPECT_EQ(std::system(line.c_str()), 0);
+            dialog.encoderFinished(Desktop::EncoderResult::Finished);
+        }
+    }
+    const int q = here.project.segment(opv).settings.opvQFactor;
+    ASSERT_GT(q, 0);
+
+    std::vector<std::string> args = plan;
+    args.push_back("--json");
+    const CliRun run = runCli(args, environment);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(lines(run.err).back(), "Settings Saved");
+    std::vector<std::string> logged = lines(run.err);
+    logged.pop_back();
+    EXPECT_EQ(logged, dialog.log()); // the log goes to standard error, line for line
+    const Json report = Json::parse(run.out);
+    const Json &predicted = report["prediction"]["segments"];
+    ASSERT_EQ(predicted.size(), 1u);
+    EXPECT_EQ(predicted[0]["index"], opv);
+    EXPECT_EQ(predicted[0]["qFactor"], q);
+    EXPECT_EQ(predicted[0]["passes"].size(), 2u);
+    EXPECT_FALSE(predicted[0]["passes"][0]["trials"].empty());
+    EXPECT_EQ(jsonOf(runCli({"show", demo.inf, "--json"}))["segments"][std::size_t(opv)]["settings"]["opvQFactor"], q);
+    EXPECT_NE(readBytes(demo.inf.substr(0, demo.inf.size() - 3) + "ECL").find(cformat("\r\nopv_q_factor=%d\r\n", q)),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(config.path()));
+
+    // Option values the window refuses, and combinations the command line refuses.
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--sample-size", "0.05"}, "Please enter a number between 0.1 and 100."},
+        {{"--gops-per-range", "0"}, "Please enter an integer between 1 and 9999."},
+        {{"--keep-q"}, "--predict and --keep-q exclude each other"},
+    };
+    for (const auto &[extra, message] : refused) {
+        std::vector<std::string> bad = plan;
+        bad.insert(bad.end(), extra.begin(), extra.end());
+        const CliRun refusal = runCli(bad, environment);
+        EXPECT_EQ(refusal.status, 2) << refusal.err;
+        EXPECT_NE(refusal.err.find(message), std::string::npos) << refusal.err;
+    }
+    EXPECT_EQ(runCli({"plan", demo.inf, "--predict"}).status, 2);
 }

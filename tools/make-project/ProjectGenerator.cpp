@@ -529,7 +529,16 @@ bool writeEcl(const GeneratorOptions &o, const ProjectPlan &plan, const std::fil
     return commit(out, path, errorOut);
 }
 
-bool writeScripts(const ProjectPlan &plan, const std::filesystem::path &folder, std::string *errorOut)
+// How hard a segment's content is to encode, 0.60 to 1.60, for tools/fake-cce: a hash of the
+// seed and the segment's identity, so it draws nothing from the plan's random sequence and the
+// INF and ECL stay as they were without it.
+std::string complexityLine(unsigned seed, const SegmentPlan &seg)
+{
+    Random hash((std::uint64_t(seed) << 32) ^ (std::uint64_t(seg.vts) << 20) ^ std::uint64_t(seg.vobId));
+    return "# Complexity: " + formatFixed(0.6 + double(hash.next() % 101) / 100.0, 0, 2) + "\r\n";
+}
+
+bool writeScripts(unsigned seed, const ProjectPlan &plan, const std::filesystem::path &folder, std::string *errorOut)
 {
     // The scripts are new files in a new project, so they skip LineWriter's replace-and-sync:
     // a stress project has tens of thousands of them, and a sync each would take minutes.
@@ -540,6 +549,7 @@ bool writeScripts(const ProjectPlan &plan, const std::filesystem::path &folder, 
         for (const MediaClip &clip : plan.clips)
             if (clip.vts == seg.vts)
                 source = cformat("FFVideoSource(\"%s\")\r\n", clip.path.c_str());
+        const std::string complexity = complexityLine(seed, seg);
         for (const CellPlan &cell : seg.cells) {
             const std::filesystem::path path = folder / scriptNameOf(seg.vts, cell, seg.vobId);
             const long long first = cell.trimStart;
@@ -549,6 +559,7 @@ bool writeScripts(const ProjectPlan &plan, const std::filesystem::path &folder, 
             text += last == 0 ? cformat("Trim(%lld,-1)\r\n", first) : cformat("Trim(%lld,%lld)\r\n", first, last);
             if (!seg.filterLine.empty())
                 text += seg.filterLine + "\r\n";
+            text += complexity;
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
             out.write(text.data(), std::streamsize(text.size()));
             out.close();
@@ -668,7 +679,7 @@ bool generateProject(const GeneratorOptions &options, const std::string &folder,
         clip.path = fromFsPath(root / "MEDIA" / cformat("VTS_%02d.avi", clip.vts));
     if (clipsOut)
         *clipsOut = plan.clips;
-    if ((options.writeScripts && !writeScripts(plan, root, errorOut)) || !writeEcl(options, plan, root, errorOut) ||
+    if ((options.writeScripts && !writeScripts(options.seed, plan, root, errorOut)) || !writeEcl(options, plan, root, errorOut) ||
         !writeInf(options, plan, root, errorOut))
         return false;
     if (infPathOut)

@@ -6,7 +6,8 @@
 
 // Writes a synthetic DVD-Rebuilder working folder: Rebuilder.INF, Rebuilder.ECL and one
 // AviSynth script per cell, all with CR LF line ends. The same options always give the same
-// bytes (apart from the folder path written into the ECL and the scripts).
+// bytes (apart from the folder path written into the ECL and the scripts). Each script ends with
+// a "# Complexity: X" comment, how hard its segment is to encode, which tools/fake-cce reads.
 //
 // The ECL is written in exactly the form our own writer emits, so loading the folder and saving
 // it without a change gives back the same INF and ECL byte for byte: segment-level keys carry
