@@ -1,6 +1,7 @@
 #include "Report.h"
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "common/Format.h"
 #include "planning/Planning.h"
 
@@ -73,10 +74,10 @@ Json segmentJson(const MainWindow &window, int index)
     const Segment &segment = project.segment(index);
     Json j;
     j["index"] = index;
-    j["label"] = MainWindow::rowText(project, index);
+    j["label"] = labels::segmentRow(project, index);
     j["listed"] = planning::isListed(project, segment, window.hideInsignificant());
     j["vts"] = segment.vts;
-    j["vobId"] = segment.cells.empty() ? 0 : segment.cells.front().vobId;
+    j["vobId"] = labels::firstVobId(segment);
     j["cellCount"] = segment.cellCount();
     j["autosized"] = segment.autosized;
     j["tweaked"] = segment.tweaked;
@@ -183,7 +184,7 @@ std::string jsonReport(const MainWindow &window)
     j["totalVideoSizePercent"] = double(planning::totalVideoSizePercent(project));
     j["estimatedSectors"] = planning::estimatedSectors(project);
     j["estimatedMegabytes"] = planning::estimatedMegabytes(project);
-    j["statusText"] = MainWindow::statusTextOf(project);
+    j["statusText"] = labels::estimateStatusText(project);
     Json segments = Json::array();
     for (int index = 0; index <= project.lastSegmentIndex(); ++index)
         segments.push_back(segmentJson(window, index));
@@ -204,15 +205,15 @@ std::string textReport(const MainWindow &window)
     for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
         const Segment &segment = project.segment(index);
         out += cformat("%5d  %-20s  %-6s  %5d  %8lld  %-8s  %-4s  %-9s  %7d  %-17s  %s\n", index,
-                       MainWindow::rowText(project, index).c_str(),
+                       labels::segmentRow(project, index).c_str(),
                        yesNo(planning::isListed(project, segment, window.hideInsignificant())), segment.cellCount(),
                        (long long)segment.frameSum(), segment.durationText().c_str(), segment.vbrMode ? "VBR" : "OPV",
                        yesNo(segment.autosized), segment.averageBitrate(),
-                       MainWindow::formatDouble(segment.reductionPercent()).c_str(),
-                       MainWindow::formatFloat(planning::videoSizePercent(project, segment)).c_str());
+                       labels::doubleText(segment.reductionPercent()).c_str(),
+                       labels::floatText(planning::videoSizePercent(project, segment)).c_str());
     }
-    out += "Total Video Size %: " + MainWindow::formatFloat(planning::totalVideoSizePercent(project)) + "\n";
-    const std::string status = MainWindow::statusTextOf(project);
+    out += "Total Video Size %: " + labels::floatText(planning::totalVideoSizePercent(project)) + "\n";
+    const std::string status = labels::estimateStatusText(project);
     if (!status.empty())
         out += status + "\n";
     return out;

@@ -7,6 +7,7 @@
 #include "StderrDesktop.h"
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "common/CommandLine.h"
 #include "common/Format.h"
 #include "planning/Linking.h"
@@ -27,7 +28,7 @@ const char *const onlyVobIdMessage = "This VobID can't be linked\nIt's the only 
 
 std::string describe(const Project &project, int index)
 {
-    return cformat("#%d (%s)", index, MainWindow::rowText(project, index).c_str());
+    return cformat("#%d (%s)", index, labels::segmentRow(project, index).c_str());
 }
 
 int findSegment(const Project &project, const SegmentName &name)
