@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
 
 using Json = nlohmann::ordered_json;
 
@@ -165,7 +166,7 @@ const char *yesNo(bool value)
 
 } // namespace
 
-std::string jsonReport(const MainWindow &window)
+void writeJsonReport(const MainWindow &window, std::FILE *file)
 {
     const Project &project = window.project();
     Json j;
@@ -185,15 +186,32 @@ std::string jsonReport(const MainWindow &window)
     j["estimatedSectors"] = planning::estimatedSectors(project);
     j["estimatedMegabytes"] = planning::estimatedMegabytes(project);
     j["statusText"] = labels::estimateStatusText(project);
-    Json segments = Json::array();
-    for (int index = 0; index <= project.lastSegmentIndex(); ++index)
-        segments.push_back(segmentJson(window, index));
-    j["segments"] = segments;
-    // Names and paths come from Windows programs and need not be UTF-8; a stray byte must not
-    // stop the report.
-    std::string out;
-    dumpWith17Digits(j, 0, out);
-    return out + "\n";
+
+    // The project's own members, then its segments one by one: the report of a large project is
+    // never held whole in memory. The text is what dumping the whole object would give.
+    std::string out = "{\n";
+    for (const auto &[key, member] : j.items()) {
+        out += "  " + Json(key).dump(-1, ' ', false, Json::error_handler_t::replace) + ": ";
+        dumpWith17Digits(member, 1, out);
+        out += ",\n";
+    }
+    out += "  \"segments\": ";
+    if (project.segments.empty())
+        out += "[]";
+    for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
+        out += index == 0 ? "[\n    " : ",\n    ";
+        // Names and paths come from Windows programs and need not be UTF-8; a stray byte must
+        // not stop the report.
+        dumpWith17Digits(segmentJson(window, index), 2, out);
+        if (out.size() >= 64 * 1024) {
+            std::fwrite(out.data(), 1, out.size(), file);
+            out.clear();
+        }
+    }
+    if (!project.segments.empty())
+        out += "\n  ]";
+    out += "\n}\n";
+    std::fwrite(out.data(), 1, out.size(), file);
 }
 
 std::string textReport(const MainWindow &window)

@@ -287,7 +287,9 @@ int main(int argc, char **argv)
     if (parsed->save && !save(window, parsed->keepQ))
         return 1;
 
-    const std::string report = parsed->json ? jsonReport(window) : textReport(window);
-    std::fputs(report.c_str(), stdout);
+    if (parsed->json)
+        writeJsonReport(window, stdout);
+    else
+        std::fputs(textReport(window).c_str(), stdout);
     return 0;
 }
