@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 
-#include "common/Format.h"
 #include "encoder/EncoderKinds.h"
+#include "planning/Labels.h"
 #include "platform/Desktop.h"
 #include "platform/TypedFields.h"
 #include "scripts/Preview.h"
@@ -80,7 +80,7 @@ Control MainWindow::control(Id id) const
     case TotalSizeLabel:
         return label("Total Video Size %");
     case TotalSizeEdit:
-        return readOnlyEdit(loaded ? formatFloat(planning::totalVideoSizePercent(m_project)) : std::string());
+        return readOnlyEdit(loaded ? labels::floatText(planning::totalVideoSizePercent(m_project)) : std::string());
     case PropertiesGroup:
         return group("Properties");
     case AutosizedBox:
@@ -97,7 +97,7 @@ Control MainWindow::control(Id id) const
     case ReductionLabel:
         return label("Reduction");
     case ReductionEdit:
-        return figure([](const Segment &s) { return formatDouble(s.reductionPercent()); });
+        return figure([](const Segment &s) { return labels::doubleText(s.reductionPercent()); });
     case ReductionSlider:
         return slider(0, planning::sliderPositions, m_sliderPosition).enable(segment && !segment->autosized);
     case DurationLabel:
@@ -108,7 +108,7 @@ Control MainWindow::control(Id id) const
         return label("Vob-ID Video size %");
     case SegmentSizeEdit:
         return figure([this](const Segment &s) {
-            return formatFloat(m_shareUnclamped ? unclampedSizePercent(m_project, s)
+            return labels::floatText(m_shareUnclamped ? unclampedSizePercent(m_project, s)
                                                 : planning::videoSizePercent(m_project, s));
         });
     case VbrRadio:
@@ -157,7 +157,7 @@ Control MainWindow::control(Id id) const
     case AboutButton:
         return button("?");
     case StatusEdit:
-        return readOnlyEdit(statusTextOf(m_project));
+        return readOnlyEdit(labels::estimateStatusText(m_project));
     }
     return {};
 }
@@ -173,34 +173,6 @@ MainWindow::SettingsDialog MainWindow::settingsDialog() const
     case SettingsWindow::None: break;
     }
     return SettingsDialog::None;
-}
-
-std::string MainWindow::formatFloat(float value)
-{
-    return formatGeneral(double(value), 6);
-}
-
-std::string MainWindow::formatDouble(double value)
-{
-    return formatGeneral(value, 15);
-}
-
-std::string MainWindow::rowText(const Project &project, int segmentIndex)
-{
-    const Segment &segment = project.segment(segmentIndex);
-    const int vobId = segment.cells.empty() ? 0 : segment.cells.front().vobId;
-    // The width follows the number of segments, not the Vob-ID, so a long list stays aligned.
-    if (project.lastSegmentIndex() >= 999)
-        return cformat("VTS %2d - Vob-ID %4d", segment.vts, vobId);
-    return cformat("VTS %2d - Vob-ID %3d", segment.vts, vobId);
-}
-
-std::string MainWindow::statusTextOf(const Project &project)
-{
-    if (project.overheadSize == 0)
-        return {};
-    return cformat("DVD Estimated Size: %lld MB  -   RB TargetSectors %lld",
-                   (long long)planning::estimatedMegabytes(project), (long long)planning::estimatedSectors(project));
 }
 
 int MainWindow::rowOf(int segmentIndex) const
@@ -270,7 +242,7 @@ void MainWindow::buildList()
     for (int index = 0; index <= m_project.lastSegmentIndex(); ++index) {
         if (!planning::isListed(m_project, m_project.segment(index), m_hideInsignificant))
             continue;
-        m_rows.push_back(rowText(m_project, index));
+        m_rows.push_back(labels::segmentRow(m_project, index));
         m_rowMap.push_back(index);
     }
     // Every segment may be hidden (a project of a thousand equal segments): then nothing is

@@ -112,15 +112,6 @@ public:
     const std::string &settingsFolder() const { return m_settingsFolder; }
     Desktop &desktop() { return m_desktop; }
 
-    // The number fields as the window shows them: 32-bit floats with 6 significant digits,
-    // 64-bit floats with 15.
-    static std::string formatFloat(float value);
-    static std::string formatDouble(double value);
-    // The text of a segment's row: "VTS %2d - Vob-ID %3d", or %4d once there are 1000 segments.
-    static std::string rowText(const Project &project, int segmentIndex);
-    // "DVD Estimated Size: %d MB  -   RB TargetSectors %d", or empty without an overhead size.
-    static std::string statusTextOf(const Project &project);
-
     // ---- Commands ----------------------------------------------------------------------------
     // "&Load RB Settings": the file chooser, then loadFrom(). False when cancelled or failed.
     bool loadClicked();

@@ -3,6 +3,7 @@
 #include "CliPrediction.h"
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "project/Project.h"
 
 using Json = nlohmann::ordered_json;
@@ -16,7 +17,7 @@ Json predictionJson(const Project &project, const PredictionOutcome &outcome)
     for (const SegmentPrediction &segment : outcome.segments) {
         Json s;
         s["index"] = segment.segmentIndex;
-        s["label"] = MainWindow::rowText(project, segment.segmentIndex);
+        s["label"] = labels::segmentRow(project, segment.segmentIndex);
         Json passes = Json::array();
         for (const PredictionPass &pass : segment.passes) {
             Json trials = Json::array();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 class MainWindow;
@@ -7,5 +8,6 @@ struct PredictionOutcome;
 
 // What tavro-cli prints about a project: the main window's figures, as text or as JSON.
 std::string textReport(const MainWindow &window);
-// With a prediction, the report tells what it did under "prediction".
-std::string jsonReport(const MainWindow &window, const PredictionOutcome *prediction = nullptr);
+// Written segment by segment, so memory stays flat however large the project. With a
+// prediction, the report tells what it did under "prediction".
+void writeJsonReport(const MainWindow &window, std::FILE *file, const PredictionOutcome *prediction = nullptr);

@@ -1,6 +1,7 @@
 #include "SettingsOperations.h"
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "common/Format.h"
 #include "encoder/CceSettingsDialogBase.h"
 #include "encoder/EncoderSettingsDialog.h"
@@ -224,7 +225,7 @@ std::string runOnSelected(MainWindow &window, const Operation &op)
 {
     Project &project = window.project();
     const std::string segmentText =
-        cformat("#%d (%s): ", window.currentSegment(), MainWindow::rowText(project, window.currentSegment()).c_str());
+        cformat("#%d (%s): ", window.currentSegment(), labels::segmentRow(project, window.currentSegment()).c_str());
     if (!window.isEnabled(MainWindow::SettingsButton))
         return segmentText + cformat("the settings button is disabled (encoder mode %d)", project.encoderMode);
     ChosenFileDesktop desktop(window.desktop(), op.value);

@@ -3,6 +3,7 @@
 #include "StderrDesktop.h"
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "common/Format.h"
 #include "planning/GlobalOptionsDialog.h"
 #include "planning/LinkVobIdsDialog.h"
@@ -88,7 +89,7 @@ const std::string noSettingsFolder;
 
 std::string describeSegment(const Project &project, int index)
 {
-    return cformat("#%d (%s)", index, MainWindow::rowText(project, index).c_str());
+    return cformat("#%d (%s)", index, labels::segmentRow(project, index).c_str());
 }
 
 std::string tweakCells(MainWindow &window, int cell, int bitrate)

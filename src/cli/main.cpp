@@ -9,6 +9,7 @@
 #include "WindowOperations.h"
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "common/CommandLine.h"
 #include "common/Format.h"
 #include "encoder/EncoderKinds.h"
@@ -268,8 +269,9 @@ int main(int argc, char **argv)
     if (parsed->save && !save(window, *parsed, desktop, prediction))
         return 1;
 
-    const std::string report =
-        parsed->json ? jsonReport(window, parsed->prediction.predict ? &prediction : nullptr) : textReport(window);
-    std::fputs(report.c_str(), stdout);
+    if (parsed->json)
+        writeJsonReport(window, stdout, parsed->prediction.predict ? &prediction : nullptr);
+    else
+        std::fputs(textReport(window).c_str(), stdout);
     return 0;
 }

@@ -1,11 +1,14 @@
 #include "project/Project.h"
 
 #include "common/Format.h"
+#include "common/TextFile.h"
 #include "planning/Planning.h"
 #include "planning/Truncate.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <iterator>
 
 using planning::bitrateFloor;
@@ -141,7 +144,28 @@ std::string Project::eclPath() const
 {
     if (infPath.size() < 3)
         return "ECL";
-    return infPath.substr(0, infPath.size() - 3) + "ECL";
+    const std::string beside = infPath.substr(0, infPath.size() - 3) + "ECL";
+    if (isReadableFile(beside))
+        return beside;
+    // DVD-Rebuilder runs on Windows, where "rebuilder.ecl" is the same file as "Rebuilder.ECL";
+    // a copy of its folder on another system keeps whichever spelling it had.
+    const std::size_t slash = beside.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? std::string() : beside.substr(0, slash + 1);
+    const std::string name = beside.substr(folder.size());
+    auto lower = [](std::string text) {
+        for (char &c : text)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::string found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(toFsPath(folder.empty() ? "." : folder), error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string candidate = fromFsPath(it->path().filename());
+        if (lower(candidate) == lower(name) && (found.empty() || candidate < found))
+            found = candidate;
+    }
+    return found.empty() ? beside : folder + found;
 }
 
 bool Project::needsPrediction() const

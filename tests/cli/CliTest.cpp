@@ -2,6 +2,7 @@
 // commands run in this process on the same files.
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "ProjectGenerator.h"
 #include "settings/AppSettings.h"
 #include "support/FakeDesktop.h"
@@ -135,7 +136,7 @@ std::vector<std::string> planOf(const Project &project)
     std::vector<std::string> plan = {std::to_string(project.targetTotalSize)};
     for (int i = 0; i <= project.lastSegmentIndex(); ++i) {
         const Segment &s = project.segment(i);
-        std::string text = MainWindow::rowText(project, i);
+        std::string text = labels::segmentRow(project, i);
         for (bool flag : {s.autosized, s.replanned, s.vbrMode, s.tweaked})
             text += flag ? " 1" : " 0";
         for (const Cell &c : s.cells)
@@ -155,7 +156,7 @@ TEST(Cli, ShowPrintsTheMainWindowsFiguresAsTextAndAsExactJson)
     const CliRun text = runCli({"show", demo.inf});
     const std::vector<std::string> out = lines(text.out);
     ASSERT_EQ(out.size(), 1 + p.segments.size() + 2); // header, rows, total, status
-    EXPECT_NE(out[1].find(MainWindow::rowText(p, 0)), std::string::npos) << out[1];
+    EXPECT_NE(out[1].find(labels::segmentRow(p, 0)), std::string::npos) << out[1];
     EXPECT_EQ(out[out.size() - 2], "Total Video Size %: 100");
     EXPECT_EQ(out.back(), here.window.control(MainWindow::StatusEdit).text);
 

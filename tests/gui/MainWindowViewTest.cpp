@@ -109,6 +109,13 @@ private slots:
         for (Id id : unusable)
             QVERIFY2(!h.enabled(id), qPrintable(QString::number(int(id))));
         QVERIFY(h.w<QCheckBox>(Id::HideBox)->isChecked());
+        // Figures are empty until a project is loaded, and drawn as fields nobody types in.
+        for (Id figure : {Id::TotalSizeEdit, Id::ReductionEdit, Id::DurationEdit, Id::SegmentSizeEdit, Id::StatusEdit}) {
+            QLineEdit *field = h.w<QLineEdit>(figure);
+            QVERIFY(field->text().isEmpty());
+            QVERIFY(field->isReadOnly());
+            QCOMPARE(field->palette().color(QPalette::Base), field->palette().color(QPalette::Window));
+        }
         QCOMPARE(h.w<QPushButton>(Id::TweakCellsButton)->text(), QString("&Tweak Cells"));
     }
 
@@ -262,7 +269,7 @@ private slots:
         QVERIFY(!fileExists(declined.projectFolder.file("Rebuilder.INF.bak")));
     }
 
-    void exitAsksOnlyWhenScriptsWereModified()
+    void exitEscapeAndTheCloseBoxAskBeforeLosingWork()
     {
         Harness h;
         QVERIFY(h.load(segmentsOf({{20000, 4000}})));
@@ -281,6 +288,21 @@ private slots:
         clean.click(Id::ExitButton);
         QVERIFY(clean.desktop.questions.empty());
         QVERIFY(!clean.view->isVisible());
+
+        // An unsaved plan: Escape and the close box ask too.
+        Harness planned;
+        QVERIFY(planned.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
+        planned.view->show();
+        planned.click(Id::AutosizedBox);
+        planned.typeBitrate("3000");
+        planned.desktop.answers = {false};
+        QTest::keyClick(planned.view.get(), Qt::Key_Escape);
+        QVERIFY(planned.view->isVisible());
+        planned.desktop.answers = {true};
+        planned.view->close();
+        QVERIFY(!planned.view->isVisible());
+        QCOMPARE(planned.desktop.questions.size(), std::size_t(2));
+        QCOMPARE(planned.desktop.questions[1].text, std::string(MainWindow::unsavedPlanQuestion));
     }
 
     void previewWritesTheStretchedScriptAndStartsThePlayer()
