@@ -378,9 +378,9 @@ bool MainWindow::load()
     return loadFrom(*path);
 }
 
-bool MainWindow::loadFrom(const std::string &infPath)
+bool MainWindow::loadFrom(const std::string &infPath, Project::InterruptedSaves interrupted)
 {
-    const bool ok = m_project.load(infPath, m_desktop);
+    const bool ok = m_project.load(infPath, m_desktop, interrupted);
     applyLoadRules(ok && m_project.isLoaded());
     return ok;
 }

@@ -129,7 +129,8 @@ public:
     // ---- Commands ----------------------------------------------------------------------------
     // "&Load RB Settings": the file chooser, then loadFrom(). False when cancelled or failed.
     bool load();
-    bool loadFrom(const std::string &infPath);
+    bool loadFrom(const std::string &infPath,
+                  Project::InterruptedSaves interrupted = Project::InterruptedSaves::Repair);
     // A selection change of the list (the view passes the new row).
     void selectRow(int row);
     // "&Autosized" clicked, with autosizedBox holding the new state.
