@@ -145,7 +145,7 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
         const char *name;
         std::optional<std::string> inf; // nothing: the file is missing
         std::optional<std::string> ecl;
-        std::string message;                        // empty: the load succeeds; "{}" is the folder
+        std::string message;                        // empty: the load succeeds; "{}" is the folder and a separator
         std::function<void(const Project &)> check; // on a successful load
         // Makes a file that is not one; `nobody`: loads as another user than root.
         std::function<bool(const TempFolder &)> prepare = nullptr;
@@ -156,24 +156,24 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
         cell.itemLines = {"video_type=16", "vbr_pass=2", "passes=2"};
     const std::string fullList = withKeys.eclText();
     const Case cases[] = {
-        {"no INF", std::nullopt, ecl, "Error loading Rebuilder.INF\n{}/Rebuilder.INF: No such file or directory", nullptr},
-        {"no ECL", inf, std::nullopt, "Error loading Rebuilder.ECL\n{}/Rebuilder.ECL: No such file or directory", nullptr},
-        {"a folder for the ECL", inf, std::nullopt, "Error loading Rebuilder.ECL\n{}/Rebuilder.ECL: Is a directory", nullptr,
+        {"no INF", std::nullopt, ecl, "Error loading Rebuilder.INF\n{}Rebuilder.INF: No such file or directory", nullptr},
+        {"no ECL", inf, std::nullopt, "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: No such file or directory", nullptr},
+        {"a folder for the ECL", inf, std::nullopt, "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: Is a directory", nullptr,
          [](const TempFolder &f) { return std::filesystem::create_directory(toFsPath(f.file("Rebuilder.ECL"))); }},
 #ifdef __unix__
         {"a pipe for the INF", std::nullopt, ecl,
-         "Error loading Rebuilder.INF\n{}/Rebuilder.INF: not a regular file (a pipe, a device or a socket)", nullptr,
+         "Error loading Rebuilder.INF\n{}Rebuilder.INF: not a regular file (a pipe, a device or a socket)", nullptr,
          [](const TempFolder &f) { return ::mkfifo(f.file("Rebuilder.INF").c_str(), 0644) == 0; }},
         {"a device for the ECL", inf, std::nullopt,
-         "Error loading Rebuilder.ECL\n{}/Rebuilder.ECL: not a regular file (a pipe, a device or a socket)", nullptr,
+         "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: not a regular file (a pipe, a device or a socket)", nullptr,
          [](const TempFolder &f) { return ::symlink("/dev/zero", f.file("Rebuilder.ECL").c_str()) == 0; }},
         {"a loop of links for the ECL", inf, std::nullopt,
-         "Error loading Rebuilder.ECL\n{}/Rebuilder.ECL: Too many levels of symbolic links", nullptr,
+         "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: Too many levels of symbolic links", nullptr,
          [](const TempFolder &f) {
              return ::symlink("Rebuilder.ECL.link", f.file("Rebuilder.ECL").c_str()) == 0
                  && ::symlink("Rebuilder.ECL", f.file("Rebuilder.ECL.link").c_str()) == 0;
          }},
-        {"an ECL its user may not read", inf, ecl, "Error loading Rebuilder.ECL\n{}/Rebuilder.ECL: Permission denied",
+        {"an ECL its user may not read", inf, ecl, "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: Permission denied",
          nullptr,
          [](const TempFolder &f) {
              return ::chmod(f.path().c_str(), 0755) == 0 && ::chmod(f.file("Rebuilder.ECL").c_str(), 0) == 0;
@@ -268,7 +268,7 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
             if (!outcome)
                 continue; // no other user to be here
             EXPECT_FALSE(outcome->loaded);
-            EXPECT_EQ(outcome->message, withFolder(c.message, folder.path()));
+            EXPECT_EQ(outcome->message, withFolder(c.message, folder.file("")));
             continue;
         }
 #endif
@@ -283,7 +283,7 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
             EXPECT_FALSE(loaded);
             EXPECT_EQ(project.lastSegmentIndex(), -1);
             EXPECT_EQ(project.currentTotalSize(), 0);
-            EXPECT_EQ(desktop.lastMessage(), withFolder(c.message, folder.path()));
+            EXPECT_EQ(desktop.lastMessage(), withFolder(c.message, folder.file("")));
         }
     }
 }
