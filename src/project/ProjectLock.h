@@ -7,9 +7,10 @@
 
 // One save of a project at a time, across processes: the desktop program and tavro-cli, or two
 // of either. The lock is a file beside the INF ("Rebuilder.INF.tavro-lock") held with the
-// system's file lock (flock on Linux and other systems, an exclusive delete-on-close handle on
-// Windows), so it ends with its process, however that ends: a lock file left by a killed
-// process is stale and taken over. It names its holder for the message of a refused save.
+// system's file lock (an open-file-description lock on Linux, flock on other systems, an
+// exclusive delete-on-close handle on Windows), so it ends with its process, however that ends:
+// a lock file left by a killed process is stale and taken over. It names its holder for the
+// message of a refused save.
 class ProjectLock {
 public:
     ProjectLock() = default;

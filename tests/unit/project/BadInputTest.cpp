@@ -39,6 +39,7 @@ std::string withFolder(std::string text, const std::string &folder)
     return text;
 }
 
+#ifdef __unix__
 struct LoadOutcome {
     bool loaded = false;
     std::string message;
@@ -48,7 +49,6 @@ struct LoadOutcome {
 // this process cannot switch to that user.
 std::optional<LoadOutcome> loadAsNobody(const std::string &inf)
 {
-#ifdef __unix__
     const passwd *nobody = ::getpwnam("nobody");
     int channel[2];
     if (!nobody || ::pipe(channel) != 0)
@@ -75,11 +75,8 @@ std::optional<LoadOutcome> loadAsNobody(const std::string &inf)
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || report.empty())
         return std::nullopt;
     return LoadOutcome{report[0] == '1', report.substr(1)};
-#else
-    (void)inf;
-    return std::nullopt;
-#endif
 }
+#endif
 
 std::string garbage(std::size_t size, unsigned seed)
 {
@@ -254,14 +251,14 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
             folder.write("Rebuilder.INF", *c.inf);
         if (c.ecl)
             folder.write("Rebuilder.ECL", *c.ecl);
-        if (c.prepare)
+        if (c.prepare) {
             ASSERT_TRUE(c.prepare(folder));
+        }
         const auto before = snapshot(folder.path());
         FakeDesktop desktop;
         Project project;
         TempFolder previousFolder;
         ASSERT_TRUE(project.load(threeCells().writeTo(previousFolder), desktop));
-        bool loaded = false;
 #ifdef __unix__
         if (c.asNobody && ::geteuid() == 0) {
             const std::optional<LoadOutcome> outcome = loadAsNobody(folder.file("Rebuilder.INF"));
@@ -272,7 +269,7 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
             continue;
         }
 #endif
-        loaded = project.load(folder.file("Rebuilder.INF"), desktop);
+        const bool loaded = project.load(folder.file("Rebuilder.INF"), desktop);
         EXPECT_EQ(snapshot(folder.path()), before);
         if (c.message.empty()) {
             ASSERT_TRUE(loaded) << desktop.lastMessage();
