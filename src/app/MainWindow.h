@@ -116,7 +116,8 @@ public:
     // "&Load RB Settings": the file chooser, then loadFrom(). False when cancelled or failed.
     bool loadClicked();
     // Loads the project at `infPath` (the chooser's answer, or the path given at start).
-    bool loadFrom(const std::string &infPath);
+    bool loadFrom(const std::string &infPath,
+                  Project::InterruptedSaves interrupted = Project::InterruptedSaves::Repair);
     void rowSelected(int row);
     void autosizedClicked(bool checked);
     // The bitrate field lost focus with `text` in it. A text that is not an unsigned integer is

@@ -252,7 +252,10 @@ int main(int argc, char **argv)
     AppSettings settings;
     Project project;
     MainWindow window(project, desktop, settings);
-    if (!window.loadFrom(parsed->infPath))
+    // show only looks, and writes nothing: a save that was cut short is reported, not repaired.
+    const bool show = parsed->command == Arguments::Command::Show;
+    if (!window.loadFrom(parsed->infPath,
+                         show ? Project::InterruptedSaves::Report : Project::InterruptedSaves::Repair))
         return 1;
     if (!parsed->hideInsignificant)
         window.hideClicked(false);

@@ -15,7 +15,14 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "project/PairReplacement.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -420,6 +427,35 @@ std::string variant(const TempFolder &folder, int cceType, int encoderMode = 1)
     return inf;
 }
 
+// tavro-cli as the user "nobody" (the owner of the project), as root does not meet permissions.
+CliRun runCliAsOwner(const std::vector<std::string> &args, const passwd *owner)
+{
+    if (!owner)
+        return runCli(args);
+    TempFolder scratch;
+    const std::string out = scratch.file("out");
+    const std::string err = scratch.file("err");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<std::string> all = {TAVRO_CLI};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char *> argv;
+        for (std::string &arg : all)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (outFd < 0 || errFd < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0 || ::setgid(owner->pw_gid) != 0
+            || ::setuid(owner->pw_uid) != 0)
+            ::_exit(126);
+        ::execv(TAVRO_CLI, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readBytes(out), readBytes(err)};
+}
+
 } // namespace
 
 TEST(Cli, SettingActsOnTheSegmentsSettingsWindow)
@@ -551,7 +587,7 @@ TEST(Cli, SetQFactorThroughTheWindowAndItsRangeMessage)
     ProjectFilesBuilder files;
     files.add(1, 1, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=40"}; // OPV
     files.add(1, 2, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=0"};  // OPV without a valid Q
-    files.add(1, 3, 1, 5000, 4000).itemLines = {"video_type=16"};                   // VBR
+    files.add(1, 3, 1, 5000, 4000).itemLines = {"video_type=16", "opv_q_factor=40"}; // VBR
     const std::string inf = files.writeTo(folder);
     const std::string range = "Please enter an integer between 1 and 128.";
     struct Case {
@@ -672,4 +708,71 @@ TEST(Cli, PredictRunsTheWindowsSearchWithTheEncoderAndSavesTheQFactorsItFound)
         EXPECT_NE(refusal.err.find(message), std::string::npos) << refusal.err;
     }
     EXPECT_EQ(runCli({"plan", demo.inf, "--predict"}).status, 2);
+// A save that cannot replace the ECL (write-protected by its owner) changes neither file and
+// says why; a save that was killed half way is reported by show, which writes nothing, and
+// repaired by plan.
+}
+
+TEST(Cli, ASaveThatCannotFinishLeavesThePairAndAnInterruptedOneIsReportedThenRepaired)
+{
+    Demo demo;
+    const std::string ecl = demo.inf.substr(0, demo.inf.size() - 3) + "ECL";
+    const passwd *owner = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+    if (::geteuid() == 0 && !owner)
+        GTEST_SKIP() << "no ordinary user to own the project";
+    if (owner) {
+        ASSERT_EQ(::chmod(demo.folder.path().c_str(), 0755), 0);
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(demo.folder.path()))
+            ASSERT_EQ(::chown(entry.path().c_str(), owner->pw_uid, owner->pw_gid), 0);
+        ASSERT_EQ(::chown(std::filesystem::path(demo.inf).parent_path().c_str(), owner->pw_uid, owner->pw_gid), 0);
+    }
+    ASSERT_EQ(::chmod(ecl.c_str(), 0444), 0);
+    const std::string inf = readBytes(demo.inf);
+    const std::string shown = runCli({"show", demo.inf, "--json"}).out;
+
+    const CliRun refused = runCliAsOwner({"plan", demo.inf, "--bitrate", "#0=4000", "--save", "--keep-q"}, owner);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Error saving: Rebuilder.INF and Rebuilder.ECL were not changed.\n" + ecl
+                               + ": Permission denied"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(readBytes(demo.inf), inf);
+    EXPECT_EQ(runCli({"show", demo.inf, "--json"}).out, shown);
+    ASSERT_EQ(::chmod(ecl.c_str(), 0644), 0);
+
+    // Killed between the two replacements: the INF is new, the ECL old.
+    Window intended(demo.inf);
+    intended.untickAndType(0, 4000);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Window &here = intended;
+        setSaveStepHook([](SaveStep step) {
+            if (step == SaveStep::ReplaceEcl)
+                ::kill(::getpid(), SIGKILL);
+            return true;
+        });
+        here.window.saveWithoutAsking([] { return true; });
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string halfInf = readBytes(demo.inf);
+    ASSERT_NE(halfInf, inf);
+
+    const CliRun look = runCli({"show", demo.inf});
+    EXPECT_EQ(look.status, 1);
+    EXPECT_NE(look.err.find("An interrupted save left Rebuilder.INF and Rebuilder.ECL to be repaired"), std::string::npos)
+        << look.err;
+    EXPECT_EQ(readBytes(demo.inf), halfInf);
+    const CliRun repaired = runCli({"plan", demo.inf, "--json"});
+    EXPECT_EQ(repaired.status, 0) << repaired.err;
+    EXPECT_NE(repaired.err.find("An interrupted save was found and completed"), std::string::npos) << repaired.err;
+    // The pair is the killed save's: its INF, and the cell bitrates of its plan.
+    EXPECT_EQ(readBytes(demo.inf), halfInf);
+    const Json after = jsonOf(repaired);
+    for (std::size_t c = 0; c < after["segments"][0]["cells"].size(); ++c)
+        EXPECT_EQ(after["segments"][0]["cells"][c]["bitrate"], intended.project.segment(0).cells[c].bitrate);
+    EXPECT_EQ(runCli({"show", demo.inf}).status, 0);
 }
