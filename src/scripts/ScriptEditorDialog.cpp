@@ -144,18 +144,19 @@ ControlTable ScriptEditorDialog::controls() const
 
 void ScriptEditorDialog::lineSelected(int row)
 {
-    if (row >= 0 && row < workingCount())
+    if (editable() && row >= 0 && row < workingCount())
         m_lineChoice = row;
 }
 
 void ScriptEditorDialog::lineTyped(const std::string &text)
 {
-    m_favouriteText = text;
+    if (editable())
+        m_favouriteText = text;
 }
 
 void ScriptEditorDialog::favouriteChosen(int row)
 {
-    if (row >= 0 && row < int(m_favourites.size()))
+    if (editable() && row >= 0 && row < int(m_favourites.size()))
         m_favouriteText = m_favourites[std::size_t(row)];
 }
 
@@ -405,7 +406,7 @@ void ScriptEditorDialog::testSkipped()
     m_scriptTested = true;
 }
 
-bool ScriptEditorDialog::clicked(int id)
+bool ScriptEditorDialog::buttonClicked(int id)
 {
     switch (id) {
     case AddLineButton: insertClicked(); break;
@@ -420,4 +421,18 @@ bool ScriptEditorDialog::clicked(int id)
     default: break;
     }
     return isClosed();
+}
+
+void ScriptEditorDialog::listChosen(int id, int row)
+{
+    if (id == LineList)
+        lineSelected(row);
+    else if (id == FavouritesBox)
+        favouriteChosen(row);
+}
+
+void ScriptEditorDialog::editCommitted(int id, const std::string &text)
+{
+    if (id == FavouritesBox)
+        lineTyped(text);
 }

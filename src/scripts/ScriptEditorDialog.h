@@ -19,25 +19,30 @@
 //      The hidden default button (DefaultButton) takes the Enter key, so Enter in the
 //      favourites box does not close the dialog; it has no command.
 //   3. Forward each user action as the command that carries its input, then render
-//      controls() again. After a command, isClosed() says whether the dialog ends.
+//      controls() again; a binder may use the generic forms keyed by id:
+//          button                         buttonClicked(id): true when the dialog closes
+//          LineList, FavouritesBox rows   listChosen(id, row)
+//          FavouritesBox text typed       editCommitted(id, text)
+//      A command for a disabled control changes nothing. After a command, isClosed() says
+//      whether the dialog ends.
 // Messages and questions go through Desktop. The caller reads nothing from the dialog when it
 // ends: OK has already set the segment's `replanned` and the project's `scriptsModified`.
 //
 // Control ids (assigned here once; a native dialog template uses the same numbers):
-//   1000 TitleLabel          "Generic Avisynth Script for "
-//   1001 TitleEdit           read-only: "VTS %d - VobID %d"
-//   1002 Listing             read-only text, one row per listed line: "%2d - " + line
-//   1003 LineLabel           "Insert statements in line #"
-//   1004 LineList            drop-down: "%2d" for 1 .. workingCount, the chosen line selected
-//   1005 FavouritesBox       editable drop-down: the sorted favourites; text = favourite text
-//   1006 AddLineButton       "Add Line"
-//   1007 RemoveLineButton    "Remove Line"
-//   1008 AddFavouriteButton  "Add Line to Favourites"
-//   1009 ResetButton         "Reset Script"
-//   1010 TestButton          "Test Script"
-//   1011 ViewOriginalButton  "View Original"
-//   1012 RestoreButton       "Restore Original Scripts"
-//   1013 DefaultButton       hidden default button
+//   1200 TitleLabel          "Generic Avisynth Script for "
+//   1201 TitleEdit           read-only: "VTS %d - VobID %d"
+//   1202 Listing             read-only text, one row per listed line: "%2d - " + line
+//   1203 LineLabel           "Insert statements in line #"
+//   1204 LineList            drop-down: "%2d" for 1 .. workingCount, the chosen line selected
+//   1205 FavouritesBox       editable drop-down: the sorted favourites; text = favourite text
+//   1206 AddLineButton       "Add Line"
+//   1207 RemoveLineButton    "Remove Line"
+//   1208 AddFavouriteButton  "Add Line to Favourites"
+//   1209 ResetButton         "Reset Script"
+//   1210 TestButton          "Test Script"
+//   1211 ViewOriginalButton  "View Original"
+//   1212 RestoreButton       "Restore Original Scripts"
+//   1213 DefaultButton       hidden default button
 //      1 OkButton            "OK"
 //      2 CancelButton        "Cancel"
 
@@ -56,20 +61,20 @@ public:
     enum Id : int {
         OkButton = 1,
         CancelButton = 2,
-        TitleLabel = 1000,
-        TitleEdit = 1001,
-        Listing = 1002,
-        LineLabel = 1003,
-        LineList = 1004,
-        FavouritesBox = 1005,
-        AddLineButton = 1006,
-        RemoveLineButton = 1007,
-        AddFavouriteButton = 1008,
-        ResetButton = 1009,
-        TestButton = 1010,
-        ViewOriginalButton = 1011,
-        RestoreButton = 1012,
-        DefaultButton = 1013,
+        TitleLabel = 1200,
+        TitleEdit = 1201,
+        Listing = 1202,
+        LineLabel = 1203,
+        LineList = 1204,
+        FavouritesBox = 1205,
+        AddLineButton = 1206,
+        RemoveLineButton = 1207,
+        AddFavouriteButton = 1208,
+        ResetButton = 1209,
+        TestButton = 1210,
+        ViewOriginalButton = 1211,
+        RestoreButton = 1212,
+        DefaultButton = 1213,
     };
 
     static constexpr const char *windowTitle = "Expert Settings: tweak settings for selected VobID";
@@ -92,8 +97,9 @@ public:
         "Problems restoring scripts... the scripts were not changed";
     static constexpr const char *favouritesFailedMessage = "Problems saving favourites...";
 
-    // `settingsFolder` holds Filters.txt and test.avs; an empty folder means no favourites file
-    // (tavro-cli, which neither plays nor keeps favourites).
+    // `segmentIndex` names a segment of the project. `settingsFolder` holds Filters.txt and
+    // test.avs; an empty folder means no favourites file (tavro-cli, which neither plays nor
+    // keeps favourites).
     ScriptEditorDialog(Project &project, int segmentIndex, AppSettings &settings, std::string settingsFolder,
                        Desktop &desktop);
 
@@ -101,6 +107,7 @@ public:
     // missing or the scripts differ in size (the user has been told).
     bool open();
 
+    std::string caption() const { return windowTitle; }
     ControlTable controls() const;
 
     // ---- Commands ----------------------------------------------------------------------------
@@ -132,9 +139,10 @@ public:
     void cancelClicked();
     // For a front-end without a person at a media player (tavro-cli): the edit counts as tested.
     void testSkipped();
-    // Any button by its id, for a binder that forwards clicks generically. True when the
-    // dialog closes.
-    bool clicked(int id);
+    // The generic forms of the commands above, by control id.
+    bool buttonClicked(int id);
+    void listChosen(int id, int row);
+    void editCommitted(int id, const std::string &text);
 
     // ---- State -------------------------------------------------------------------------------
     const std::vector<std::string> &loadedLines() const { return m_loadedLines; }

@@ -10,11 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <system_error>
 
 #ifdef __unix__
 #include <sys/resource.h>
@@ -33,7 +35,7 @@ struct Editor {
         segment.vts = 1;
         for (std::size_t i = 0; i < scripts.size(); ++i) {
             const std::string folder = i < folders.size() ? folders[i] : scratch.path();
-            const std::string path = folder + cformat("/V01_%zu.avs", i + 1);
+            const std::string path = folder + "/V01_" + std::to_string(i + 1) + ".avs";
             EXPECT_TRUE(TempFolder::writeTo(path, scripts[i]));
             segment.addCell(1, 1, 5, int(i) + 1, 4000, 1000, 25.0).name = path;
         }
@@ -139,7 +141,9 @@ TEST(ScriptEditor, ControlsShowTheNumberedScriptAndTheLineList)
     EXPECT_EQ(table.at(Dialog::LineList).rows, (std::vector<std::string>{" 1", " 2", " 3"}));
     EXPECT_EQ(table.at(Dialog::LineList).selected, 2);
     EXPECT_FALSE(table.at(Dialog::RestoreButton).enabled); // no .bak yet
-    e.insert(1, "x");
+    e.dialog->listChosen(Dialog::LineList, 0);
+    e.dialog->editCommitted(Dialog::FavouritesBox, "x");
+    EXPECT_FALSE(e.dialog->buttonClicked(Dialog::AddLineButton));
     table = e.dialog->controls();
     EXPECT_EQ(table.at(Dialog::Listing).rows, (std::vector<std::string>{" 1 - x", " 2 - a", " 3 - b"}));
     EXPECT_EQ(table.at(Dialog::LineList).selected, 3); // the next insertion appends
