@@ -69,7 +69,7 @@ std::string apply(ScriptEditorDialog &editor, const Operation &op)
     }
     editor.testSkipped();
     editor.okClicked();
-    return editor.saved() ? std::string() : std::string("the scripts were not saved") + seeAbove;
+    return editor.result() == DialogResult::Ok ? std::string() : std::string("the scripts were not saved") + seeAbove;
 }
 
 } // namespace

@@ -72,19 +72,19 @@ bool ScriptEditorDialog::loadScripts()
         first = readScriptElements(seg.cells.front().name);
     if (!first) {
         m_desktop.showMessage(missingScriptsMessage, Desktop::Icon::Warning);
-        close();
+        close(DialogResult::Cancel);
         return false;
     }
     for (std::size_t i = 1; i < seg.cells.size(); ++i) {
         const std::optional<std::vector<std::string>> other = readScriptElements(seg.cells[i].name);
         if (!other) {
             m_desktop.showMessage(missingScriptsMessage, Desktop::Icon::Warning);
-            close();
+            close(DialogResult::Cancel);
             return false;
         }
         if (other->size() != first->size()) {
             m_desktop.showMessage(differentSizeMessage, Desktop::Icon::Warning);
-            close();
+            close(DialogResult::Cancel);
             return false;
         }
     }
@@ -381,24 +381,23 @@ bool ScriptEditorDialog::saveScripts()
 
 bool ScriptEditorDialog::okClicked()
 {
-    if (m_closed)
+    if (m_result != DialogResult::Open)
         return true;
     if (!m_scriptTested) {
         m_desktop.showMessage(testFirstMessage, Desktop::Icon::Error);
         return false;
     }
     // An empty listing has nothing to write, but OK still counts as a change of the scripts.
-    if (m_loaded && (workingCount() <= 1 || saveScripts())) {
+    const bool saved = m_loaded && (workingCount() <= 1 || saveScripts());
+    if (saved)
         markScriptsChanged();
-        m_saved = true;
-    }
-    close();
+    close(saved ? DialogResult::Ok : DialogResult::Cancel);
     return true;
 }
 
 void ScriptEditorDialog::cancelClicked()
 {
-    close();
+    close(DialogResult::Cancel);
 }
 
 void ScriptEditorDialog::testSkipped()
@@ -420,7 +419,7 @@ bool ScriptEditorDialog::buttonClicked(int id)
     case CancelButton: cancelClicked(); break;
     default: break;
     }
-    return isClosed();
+    return m_result != DialogResult::Open;
 }
 
 void ScriptEditorDialog::listChosen(int id, int row)

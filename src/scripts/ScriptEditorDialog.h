@@ -23,8 +23,8 @@
 //          button                         buttonClicked(id): true when the dialog closes
 //          LineList, FavouritesBox rows   listChosen(id, row)
 //          FavouritesBox text typed       editCommitted(id, text)
-//      A command for a disabled control changes nothing. After a command, isClosed() says
-//      whether the dialog ends.
+//      A command for a disabled control changes nothing. When result() is no longer Open
+//      the view closes; the main window then runs afterScriptEditor().
 // Messages and questions go through Desktop. The caller reads nothing from the dialog when it
 // ends: OK has already set the segment's `replanned` and the project's `scriptsModified`.
 //
@@ -47,6 +47,7 @@
 //      2 CancelButton        "Cancel"
 
 #include "platform/Controls.h"
+#include "platform/DialogResult.h"
 
 #include <string>
 #include <vector>
@@ -157,9 +158,8 @@ public:
     // The listed script: the working lines without the final element.
     std::vector<std::string> listedLines() const;
 
-    bool isClosed() const { return m_closed; }
-    // OK wrote the scripts (the dialog closed with them saved).
-    bool saved() const { return m_saved; }
+    // Open while the dialog runs; Ok when OK wrote the scripts; Cancel for every other end.
+    DialogResult result() const { return m_result; }
 
 private:
     Segment &segment();
@@ -168,8 +168,8 @@ private:
     void showListing();
     bool saveScripts();
     void markScriptsChanged();
-    void close() { m_closed = true; }
-    bool editable() const { return m_loaded && !m_closed; }
+    void close(DialogResult result) { m_result = result; }
+    bool editable() const { return m_loaded && m_result == DialogResult::Open; }
 
     Project &m_project;
     int m_segmentIndex;
@@ -186,6 +186,5 @@ private:
     std::vector<std::string> m_favourites;
     bool m_loaded = false;
     bool m_backupFound = false;
-    bool m_closed = false;
-    bool m_saved = false;
+    DialogResult m_result = DialogResult::Open;
 };

@@ -50,7 +50,7 @@ struct Editor {
         dialog->lineTyped(text);
         EXPECT_TRUE(dialog->insertClicked());
     }
-    bool testAndSave() { return dialog->testClicked() && dialog->okClicked() && dialog->saved(); }
+    bool testAndSave() { return dialog->testClicked() && dialog->okClicked() && dialog->result() == DialogResult::Ok; }
 
     TempFolder scratch;
     TempFolder settingsFolder;
@@ -202,7 +202,7 @@ TEST(ScriptEditor, OkNeedsATestAfterAnyInsertionOrRemoval)
         ASSERT_TRUE(e.dialog->open());
         c.steps(e);
         EXPECT_EQ(e.dialog->okClicked(), c.closes);
-        EXPECT_EQ(e.dialog->isClosed(), c.closes);
+        EXPECT_EQ(e.dialog->result(), c.closes ? DialogResult::Ok : DialogResult::Open);
         EXPECT_EQ(e.project.scriptsModified, c.closes);
         if (!c.closes) {
             EXPECT_EQ(e.desktop.lastMessage(), Dialog::testFirstMessage);
@@ -307,7 +307,7 @@ TEST(ScriptEditor, OpeningRefusesMissingOrMismatchedScripts)
         if (c.removeSecond)
             std::filesystem::remove(toFsPath(e.path(1)));
         EXPECT_FALSE(e.dialog->open());
-        EXPECT_TRUE(e.dialog->isClosed());
+        EXPECT_EQ(e.dialog->result(), DialogResult::Cancel);
         EXPECT_EQ(e.desktop.messageTexts(), std::vector<std::string>{c.message});
         EXPECT_EQ(e.desktop.messages[0].icon, Desktop::Icon::Warning);
     }
@@ -395,7 +395,7 @@ TEST(ScriptEditorFailures, OkChangesNothingWhenAScriptCannotBeWritten)
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
 #endif
-        EXPECT_FALSE(e.dialog->saved());
+        EXPECT_EQ(e.dialog->result(), DialogResult::Cancel);
         EXPECT_EQ(snapshot(folder.path()), before);
         EXPECT_EQ(snapshot(secondFolder), secondBefore);
         EXPECT_EQ(e.script(1), scripts[1]);
