@@ -404,34 +404,3 @@ void ScriptEditorDialog::testSkipped()
 {
     m_scriptTested = true;
 }
-
-bool ScriptEditorDialog::buttonClicked(int id)
-{
-    switch (id) {
-    case AddLineButton: insertClicked(); break;
-    case RemoveLineButton: removeClicked(); break;
-    case AddFavouriteButton: addFavouriteClicked(); break;
-    case ResetButton: resetClicked(); break;
-    case TestButton: testClicked(); break;
-    case ViewOriginalButton: viewOriginalClicked(); break;
-    case RestoreButton: restoreClicked(); break;
-    case OkButton: okClicked(); break;
-    case CancelButton: cancelClicked(); break;
-    default: break;
-    }
-    return m_result != DialogResult::Open;
-}
-
-void ScriptEditorDialog::listChosen(int id, int row)
-{
-    if (id == LineList)
-        lineSelected(row);
-    else if (id == FavouritesBox)
-        favouriteChosen(row);
-}
-
-void ScriptEditorDialog::editCommitted(int id, const std::string &text)
-{
-    if (id == FavouritesBox)
-        lineTyped(text);
-}

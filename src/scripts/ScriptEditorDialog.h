@@ -19,10 +19,15 @@
 //      The hidden default button (DefaultButton) takes the Enter key, so Enter in the
 //      favourites box does not close the dialog; it has no command.
 //   3. Forward each user action as the command that carries its input, then render
-//      controls() again; a binder may use the generic forms keyed by id:
-//          button                         buttonClicked(id): true when the dialog closes
-//          LineList, FavouritesBox rows   listChosen(id, row)
-//          FavouritesBox text typed       editCommitted(id, text)
+//      controls() again:
+//          LineList 1204 row chosen             -> lineSelected(row)
+//          FavouritesBox 1205 text committed    -> lineTyped(text) (a row chosen from its
+//                                                  list commits that row's text, or use
+//                                                  favouriteChosen(row))
+//          1206 -> insertClicked(), 1207 -> removeClicked(), 1208 -> addFavouriteClicked(),
+//          1209 -> resetClicked(), 1210 -> testClicked(), 1211 -> viewOriginalClicked(),
+//          1212 -> restoreClicked(), 1 -> okClicked(), 2, Escape or the close box ->
+//          cancelClicked().
 //      A command for a disabled control changes nothing. When result() is no longer Open
 //      the view closes; the main window then runs afterScriptEditor().
 // Messages and questions go through Desktop. The caller reads nothing from the dialog when it
@@ -140,10 +145,6 @@ public:
     void cancelClicked();
     // For a front-end without a person at a media player (tavro-cli): the edit counts as tested.
     void testSkipped();
-    // The generic forms of the commands above, by control id.
-    bool buttonClicked(int id);
-    void listChosen(int id, int row);
-    void editCommitted(int id, const std::string &text);
 
     // ---- State -------------------------------------------------------------------------------
     const std::vector<std::string> &loadedLines() const { return m_loadedLines; }

@@ -141,9 +141,7 @@ TEST(ScriptEditor, ControlsShowTheNumberedScriptAndTheLineList)
     EXPECT_EQ(table.at(Dialog::LineList).rows, (std::vector<std::string>{" 1", " 2", " 3"}));
     EXPECT_EQ(table.at(Dialog::LineList).selected, 2);
     EXPECT_FALSE(table.at(Dialog::RestoreButton).enabled); // no .bak yet
-    e.dialog->listChosen(Dialog::LineList, 0);
-    e.dialog->editCommitted(Dialog::FavouritesBox, "x");
-    EXPECT_FALSE(e.dialog->buttonClicked(Dialog::AddLineButton));
+    e.insert(1, "x");
     table = e.dialog->controls();
     EXPECT_EQ(table.at(Dialog::Listing).rows, (std::vector<std::string>{" 1 - x", " 2 - a", " 3 - b"}));
     EXPECT_EQ(table.at(Dialog::LineList).selected, 3); // the next insertion appends
