@@ -1,4 +1,5 @@
 #include "ScriptOperations.h"
+#include "WindowOperations.h"
 
 #include "app/MainWindow.h"
 #include "common/Format.h"
@@ -13,11 +14,6 @@ namespace {
 using Kind = Operation::Kind;
 
 const char *const seeAbove = " (the message above says why)";
-
-std::string describe(const Project &project, int index)
-{
-    return cformat("#%d (%s)", index, MainWindow::rowText(project, index).c_str());
-}
 
 // A list number from 1, or "end" (0).
 bool parseLine(const std::string &text, int &line, bool endAllowed)
@@ -36,7 +32,7 @@ std::string opvRefusal(const Project &project, const std::vector<int> &segments,
         return {};
     for (int index : segments) {
         if (!project.segment(index).vbrMode)
-            return describe(project, index)
+            return describeSegment(project, index)
                    + " is OPV: changing its scripts makes its Q factor stale, and tavro-cli does not predict one "
                      "(--save --keep-q saves it with its current Q factor)";
     }
@@ -121,7 +117,7 @@ std::string scriptOperationsRefusal(const MainWindow &window, const std::vector<
     for (const Operation &op : operations) {
         if (op.kind != Kind::AvsInsert && op.kind != Kind::AvsRemove && op.kind != Kind::AvsRestore)
             continue;
-        std::vector<int> segments = window.rowMap;
+        std::vector<int> segments = window.rowMap();
         if (!op.segments[0].all) {
             const int index = findSegment(op.segments[0]);
             segments = index < 0 ? std::vector<int>() : std::vector<int>{index};
@@ -144,16 +140,16 @@ std::string runScriptOperation(MainWindow &window, const Operation &op, const st
         editors.push_back(
             std::make_unique<ScriptEditorDialog>(project, index, window.settings(), std::string(), window.desktop()));
         if (!editors.back()->open())
-            return describe(project, index) + ": the script editor did not open" + seeAbove + "; no script was written";
+            return describeSegment(project, index) + ": the script editor did not open" + seeAbove + "; no script was written";
     }
     std::string written;
     for (std::size_t i = 0; i < editors.size(); ++i) {
         if (std::string reason = apply(*editors[i], op); !reason.empty()) {
             window.afterScriptEditor();
-            return describe(project, segments[i]) + ": " + reason
+            return describeSegment(project, segments[i]) + ": " + reason
                    + (written.empty() ? std::string() : "; the scripts of these segments were already written:" + written);
         }
-        written += " " + describe(project, segments[i]);
+        written += " " + describeSegment(project, segments[i]);
     }
     window.afterScriptEditor();
     return {};

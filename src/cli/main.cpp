@@ -179,7 +179,7 @@ private:
             if (!op.segments[0].all && !(reason = select(op.segments[0])).empty())
                 return reason;
             return runScriptOperation(m_window, op,
-                                      op.segments[0].all ? m_window.rowMap : std::vector<int>{m_window.currentSegment},
+                                      op.segments[0].all ? m_window.rowMap() : std::vector<int>{m_window.currentSegment()},
                                       m_savesKeepingQ);
         }
         return {};
