@@ -1,4 +1,5 @@
 #include "Arguments.h"
+#include "ScriptOperations.h"
 #include "SettingsOperations.h"
 
 #include <charconv>
@@ -28,6 +29,12 @@ const char *const usageText =
     "  --preset SEG=NAME        the settings window: a filter preset, none|natural|cg|animation\n"
     "  --matrices SEG=FILE      the settings window: \"Custom\" matrices read from FILE\n"
     "                           (SEG may also be \"all\" for these three: every listed segment)\n"
+    "  --avs-insert SEG@LINE=TEXT  script editor: insert TEXT before list number LINE (from 1; the\n"
+    "                           last number, or end, appends) in every cell's script of SEG; SEG\n"
+    "                           may be all (every listed segment; LINE then 1 or end)\n"
+    "  --avs-remove SEG@LINE    script editor: remove list number LINE from every cell's script\n"
+    "  --avs-restore SEG        script editor: Restore Original Scripts (from the .bak copies)\n"
+    "                           (scripts of OPV segments change only in a run with --save --keep-q)\n"
     "  --hide on|off            hide Vob-IDs of insignificant size (default on)\n"
     "  --json                   print the project as JSON\n"
     "  --save                   save the project; --keep-q keeps the Q factors of replanned OPV segments\n"
@@ -176,6 +183,10 @@ bool parseOperationValue(Operation &op, const std::string &value, std::string &p
         }
         problem = op.text + ": expected SEG=calculated or SEG=Q with an integer";
         return false;
+    case Kind::AvsInsert:
+    case Kind::AvsRemove:
+    case Kind::AvsRestore:
+        return parseScriptOperation(op, value, problem);
     case Kind::Reset:
         break;
     }
@@ -223,6 +234,7 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         {"--link", Kind::Link},       {"--link-all", Kind::LinkAll},    {"--output-percent", Kind::OutputPercent},
         {"--setting", Kind::Setting}, {"--preset", Kind::Preset},       {"--matrices", Kind::Matrices},
         {"--set-q", Kind::SetQ},
+        {"--avs-insert", Kind::AvsInsert}, {"--avs-remove", Kind::AvsRemove}, {"--avs-restore", Kind::AvsRestore},
     };
 
     for (std::size_t i = 2; i < args.size(); ++i) {

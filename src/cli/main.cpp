@@ -4,6 +4,7 @@
 
 #include "Arguments.h"
 #include "Report.h"
+#include "ScriptOperations.h"
 #include "SettingsOperations.h"
 #include "StderrDesktop.h"
 #include "WindowOperations.h"
@@ -43,7 +44,10 @@ int findSegment(const Project &project, const SegmentName &name)
 // allow. Each step returns an empty text when it went through, else the reason it was refused.
 class Planner {
 public:
-    explicit Planner(MainWindow &window) : m_window(window), m_project(window.project()) {}
+    Planner(MainWindow &window, bool savesKeepingQ)
+        : m_window(window), m_project(window.project()), m_savesKeepingQ(savesKeepingQ)
+    {
+    }
 
     std::string run(const Operation &op)
     {
@@ -169,6 +173,15 @@ private:
         case Kind::Preset:
         case Kind::Matrices:
             return runSettingsOperation(m_window, op, [this](const SegmentName &name) { return select(name); });
+        case Kind::AvsInsert:
+        case Kind::AvsRemove:
+        case Kind::AvsRestore:
+            // The editor opens on the selected segment; `all` goes through every listed one.
+            if (!op.segments[0].all && !(reason = select(op.segments[0])).empty())
+                return reason;
+            return runScriptOperation(m_window, op,
+                                      op.segments[0].all ? m_window.rowMap() : std::vector<int>{m_window.currentSegment()},
+                                      m_savesKeepingQ);
         }
         return {};
     }
@@ -190,6 +203,7 @@ private:
 
     MainWindow &m_window;
     Project &m_project;
+    bool m_savesKeepingQ;
 };
 
 int usage(const std::string &problem)
@@ -260,7 +274,14 @@ int main(int argc, char **argv)
     if (!parsed->hideInsignificant)
         window.hideClicked(false);
 
-    Planner planner(window);
+    const bool savesKeepingQ = parsed->save && parsed->keepQ;
+    const std::string scriptRefusal = scriptOperationsRefusal(
+        window, parsed->operations, savesKeepingQ, [&](const SegmentName &name) { return findSegment(project, name); });
+    if (!scriptRefusal.empty()) {
+        std::fprintf(stderr, "tavro-cli: refused: %s\n", scriptRefusal.c_str());
+        return 1;
+    }
+    Planner planner(window, savesKeepingQ);
     for (const Operation &op : parsed->operations) {
         const std::string refusal = planner.run(op);
         if (!refusal.empty()) {

@@ -78,10 +78,10 @@ Json jsonOf(const CliRun &run)
 
 // A generated demo project, and the main window of this process loaded on it.
 struct Demo {
-    Demo()
+    explicit Demo(unsigned seed = 3)
     {
         std::string error;
-        EXPECT_TRUE(generateProject(demoOptions(3), folder.path() + "/project", &inf, &error)) << error;
+        EXPECT_TRUE(generateProject(demoOptions(seed), folder.path() + "/project", &inf, &error)) << error;
         json = jsonOf(runCli({"show", inf, "--json"}));
     }
     TempFolder folder;
@@ -775,4 +775,99 @@ TEST(Cli, ASaveThatCannotFinishLeavesThePairAndAnInterruptedOneIsReportedThenRep
     for (std::size_t c = 0; c < after["segments"][0]["cells"].size(); ++c)
         EXPECT_EQ(after["segments"][0]["cells"][c]["bitrate"], intended.project.segment(0).cells[c].bitrate);
     EXPECT_EQ(runCli({"show", demo.inf}).status, 0);
+}
+
+namespace {
+
+// The scripts of a segment's cells, as on disk.
+std::vector<std::string> scriptsOf(const Json &segment)
+{
+    std::vector<std::string> scripts;
+    for (const Json &cell : segment["cells"])
+        scripts.push_back(readBytes(cell["name"].get<std::string>()));
+    return scripts;
+}
+
+// Each script (CR LF lines) with `line` put in before line `index`, or at the end for -1.
+std::vector<std::string> withLine(std::vector<std::string> scripts, int index, const std::string &line)
+{
+    for (std::string &script : scripts) {
+        std::size_t at = index < 0 ? script.size() : 0;
+        for (int i = 0; i < index; ++i)
+            at = script.find("\r\n", at) + 2;
+        script.insert(at, line + "\r\n");
+    }
+    return scripts;
+}
+
+} // namespace
+
+TEST(Cli, AvsInsertPutsTheLineIntoEveryCellsScript)
+{
+    Demo demo(1); // a demo with a segment of insignificant size
+
+    const int vbr = demo.find(isLargeVbr);
+    const int opv = demo.find(isLargeOpv);
+    const int hidden = demo.find([](const Json &s) { return !s["listed"].get<bool>(); });
+    ASSERT_TRUE(vbr >= 0 && opv >= 0 && hidden >= 0);
+    const std::vector<std::string> original = scriptsOf(demo.segment(vbr));
+
+    // Everything after the first "=" behind the list number is the text.
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-insert", seg(vbr) + "@2=Deblock(quant=25)"}).status, 0);
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), withLine(original, 1, "Deblock(quant=25)"));
+    for (std::size_t c = 0; c < original.size(); ++c)
+        EXPECT_EQ(readBytes(demo.segment(vbr)["cells"][c]["name"].get<std::string>() + ".bak"), original[c]);
+    EXPECT_EQ(jsonOf(runCli({"show", demo.inf, "--json"}))["segments"][std::size_t(vbr)]["scriptLines"][1],
+              "Deblock(quant=25)");
+
+    // `all` reaches an OPV segment: refused before any script is written, unless the run saves
+    // keeping the Q factors.
+    const std::vector<std::string> before = scriptsOf(demo.segment(vbr));
+    const CliRun refused = runCli({"plan", demo.inf, "--avs-insert", "all@end=Blur(0.1)"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(seg(opv) + " (" + demo.segment(opv)["label"].get<std::string>() + ") is OPV"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), before);
+
+    const std::vector<std::string> opvBefore = scriptsOf(demo.segment(opv));
+    const std::vector<std::string> hiddenBefore = scriptsOf(demo.segment(hidden));
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-insert", "all@end=Blur(0.1)", "--save", "--keep-q"}).status, 0);
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), withLine(before, -1, "Blur(0.1)"));
+    EXPECT_EQ(scriptsOf(demo.segment(opv)), withLine(opvBefore, -1, "Blur(0.1)"));
+    EXPECT_EQ(scriptsOf(demo.segment(hidden)), hiddenBefore); // not listed, not edited
+}
+
+TEST(Cli, AvsRemoveTakesTheLineOutOfEveryCellsScript)
+{
+    Demo demo;
+    const int vbr = demo.find(isLargeVbr);
+    ASSERT_GE(vbr, 0);
+    const std::vector<std::string> original = scriptsOf(demo.segment(vbr));
+    const std::size_t listed = demo.segment(vbr)["scriptLines"].size();
+    ASSERT_EQ(runCli({"plan", demo.inf, "--avs-insert", seg(vbr) + "@1=Blur(1)"}).status, 0);
+
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-remove", seg(vbr) + "@1"}).status, 0);
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), original);
+    // The last list number is the end of the script: nothing there to remove.
+    const CliRun end = runCli({"plan", demo.inf, "--avs-remove", seg(vbr) + "@" + std::to_string(listed + 1)});
+    EXPECT_EQ(end.status, 1);
+    EXPECT_NE(end.err.find("there is no line to remove"), std::string::npos) << end.err;
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-remove", "all@1"}).status, 2);
+}
+
+TEST(Cli, AvsRestorePutsBackTheBakCopies)
+{
+    Demo demo;
+    const int vbr = demo.find(isLargeVbr);
+    ASSERT_GE(vbr, 0);
+    const CliRun nothing = runCli({"plan", demo.inf, "--avs-restore", seg(vbr)});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_NE(nothing.err.find("no .bak copy"), std::string::npos) << nothing.err;
+
+    const std::vector<std::string> original = scriptsOf(demo.segment(vbr));
+    ASSERT_EQ(runCli({"plan", demo.inf, "--avs-insert", seg(vbr) + "@end=Blur(1)"}).status, 0);
+    ASSERT_NE(scriptsOf(demo.segment(vbr)), original);
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-restore", seg(vbr)}).status, 0);
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), original);
 }
