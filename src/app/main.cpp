@@ -4,13 +4,23 @@
 #include "project/Project.h"
 #include "settings/AppSettings.h"
 
+#include "TavroVersion.h"
+
 #include <QApplication>
 
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
+    // Answered before Qt starts, so it works without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tavro %s\n", TAVRO_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(TAVRO_VERSION);
     QApplication::setApplicationName("Tavro");
     QApplication::setOrganizationName("Tavro");
     // Qt takes the user's locale for C's number formatting too; the project files and the
@@ -24,6 +34,10 @@ int main(int argc, char *argv[])
     QtDesktop desktop;
     Project project;
     MainWindow window(project, desktop, settings);
+    // A Rebuilder.INF given on the command line (as the desktop entry passes it) is loaded at once.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        window.loadFrom(arguments.at(1).toStdString());
     MainWindowView view(window, desktop, settings, folder);
     view.show();
     return app.exec();

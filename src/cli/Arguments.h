@@ -37,6 +37,7 @@ struct Arguments {
     bool save = false;
     bool keepQ = false;
     bool help = false;
+    bool version = false;
 };
 
 // Nothing, with `problem` set, when the command line is not one tavro-cli takes.

@@ -14,6 +14,8 @@
 #include "project/Project.h"
 #include "settings/AppSettings.h"
 
+#include "TavroVersion.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -267,6 +269,10 @@ int main(int argc, char **argv)
         return usage(problem);
     if (parsed->help) {
         std::fputs(usageText, stdout);
+        return 0;
+    }
+    if (parsed->version) {
+        std::printf("tavro-cli %s\n", TAVRO_VERSION);
         return 0;
     }
 

@@ -2,6 +2,7 @@
 
 #include "common/TextFile.h"
 #include "platform/Desktop.h"
+#include "platform/PathMapper.h"
 
 namespace {
 
@@ -59,9 +60,10 @@ bool copyTextFile(const std::string &source, const std::string &destination, boo
 bool Project::load(const std::string &path, Desktop &desktop)
 {
     clear();
-    infPath = path;
+    // A path given as Windows names it (a Wine program's command line) opens too.
+    infPath = hostPath(path);
     ReadError error;
-    if (!readInf(*this, path, desktop, error)) {
+    if (!readInf(*this, infPath, desktop, error)) {
         clear();
         desktop.showMessage(withDetail("Error loading Rebuilder.INF", error));
         return false;
@@ -121,7 +123,8 @@ bool restoreOriginals(const Project &project, Desktop &desktop)
         for (const Cell &cell : segment.cells) {
             if (cell.name.empty())
                 continue;
-            if (!copyTextFile(cell.name + ".bak", cell.name, true, false)) {
+            // The copy's name is mapped on its own: its letter case may differ from the script's.
+            if (!copyTextFile(hostPath(cell.name + ".bak"), hostPath(cell.name), true, false)) {
                 desktop.showMessage("Problems restoring scripts...", Desktop::Icon::Error);
                 return false;
             }

@@ -31,6 +31,10 @@ struct GeneratorOptions {
     // Without the scripts only the two project files are written: enough to time their reading
     // and writing, and creating tens of thousands of small files is slow on some file systems.
     bool writeScripts = true;
+    // Names the scripts, the encoder's output files and the scripts' D2V sources by their
+    // Windows paths ("Z:\tmp\DEMO\v01_0001_00001_001.AVS"), in varying letter case, as
+    // DVD-Rebuilder running under Wine writes them. The files stay where they always are.
+    bool windowsPaths = false;
 };
 
 // 2 title sets, 6 segments, about 20 cells, CCE 2.70.

@@ -14,12 +14,14 @@ namespace {
 
 const char *const kUsage =
     "usage: make-project [--seed N] [--size demo|stress|SEGMENTS] [--cells-per-segment N]\n"
-    "                    [--cce-type 0-3] [--decimal-comma] <output folder>\n"
+    "                    [--cce-type 0-3] [--decimal-comma] [--windows-paths] <output folder>\n"
     "Writes Rebuilder.INF, Rebuilder.ECL and one AviSynth script per cell into the folder\n"
     "and prints the path of the INF.\n"
     "  --size demo      2 title sets, 6 segments, about 20 cells (the default)\n"
     "  --size stress    3000 segments\n"
-    "  --size N         N segments\n";
+    "  --size N         N segments\n"
+    "  --windows-paths  name the scripts in the ECL by their Windows paths (Z:\\..., letter case\n"
+    "                   varied), as DVD-Rebuilder under Wine does\n";
 
 int usage(const char *problem)
 {
@@ -45,6 +47,7 @@ int main(int argc, char **argv)
     long long cellsPerSegment = -1;
     long long cceType = -1;
     bool decimalComma = false;
+    bool windowsPaths = false;
     std::string folder;
 
     const std::vector<std::string> args = commandLineArguments(argc, argv);
@@ -67,6 +70,8 @@ int main(int argc, char **argv)
                 return usage("--cce-type takes 0, 1, 2 or 3");
         } else if (arg == "--decimal-comma") {
             decimalComma = true;
+        } else if (arg == "--windows-paths") {
+            windowsPaths = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return usage(("unknown or incomplete option " + arg).c_str());
         } else if (folder.empty()) {
@@ -94,6 +99,7 @@ int main(int argc, char **argv)
     if (cceType >= 0)
         options.cceType = int(cceType);
     options.decimalComma = decimalComma;
+    options.windowsPaths = windowsPaths;
 
     std::string infPath;
     std::string error;
