@@ -129,15 +129,6 @@ TEST(PathMapper, WindowsPathTakesTheDeepestDriveThatCoversThePath)
         EXPECT_EQ(mapper.windowsPath(c.host), c.windows) << c.host;
 }
 
-TEST(PathMapper, APrefixWithoutDosdevicesStillHasZ)
-{
-    TempFolder temp;
-    const PathMapper mapper(temp.file("no prefix here"));
-    EXPECT_EQ(mapper.hostPath("Z:\\tmp\\a b\\V01.avs"), "/tmp/a b/V01.avs");
-    EXPECT_EQ(mapper.hostPath("C:\\DVDRB\\V01.avs"), "C:\\DVDRB\\V01.avs");
-    EXPECT_EQ(mapper.windowsPath("/tmp/a b/V01.avs"), "Z:\\tmp\\a b\\V01.avs");
-}
-
 TEST(PathMapper, TheProcessMapperUsesWinePrefixElseTheHomeFolder)
 {
     ScratchPrefix p;
