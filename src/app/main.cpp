@@ -33,12 +33,12 @@ int main(int argc, char *argv[])
 
     QtDesktop desktop;
     Project project;
-    MainWindow window(project, desktop, settings);
+    MainWindow window(project, desktop, settings, folder);
     // A Rebuilder.INF given on the command line (as the desktop entry passes it) is loaded at once.
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1)
         window.loadFrom(arguments.at(1).toStdString());
-    MainWindowView view(window, desktop, settings, folder);
+    MainWindowView view(window);
     view.show();
     return app.exec();
 }

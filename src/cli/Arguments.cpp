@@ -1,4 +1,5 @@
 #include "Arguments.h"
+#include "SettingsOperations.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,6 +8,7 @@
 const char *const usageText =
     "usage: tavro-cli show <path to Rebuilder.INF> [--json]\n"
     "       tavro-cli plan <path to Rebuilder.INF> [OPERATION ...] [--hide on|off] [--json] [--save [--keep-q]]\n"
+    "       tavro-cli restore <path to Rebuilder.INF>\n"
     "       tavro-cli --version\n"
     "\n"
     "SEG is V:O (title set V, first Vob-ID O) or #N (segment index N, from 0); CELL is a cell index\n"
@@ -19,10 +21,19 @@ const char *const usageText =
     "  --link SEG,SEG[,...]     Link Vob-IDs: link the selected segments\n"
     "  --link-all SEG           Link Vob-IDs: link all in SEG's title set\n"
     "  --output-percent P       Global Options: output size P % (1 to 200)\n"
+    "  --set-q SEG=calculated   Set Custom Q: the Q factor is predicted at the next save\n"
+    "  --set-q SEG=Q            Set Custom Q: the Q factor is set to Q (1 to 128)\n"
     "  --reset                  Reset Bitrates\n"
+    "  --setting SEG/NAME=VALUE the settings window: set one control (NAME and VALUE below)\n"
+    "  --preset SEG=NAME        the settings window: a filter preset, none|natural|cg|animation\n"
+    "  --matrices SEG=FILE      the settings window: \"Custom\" matrices read from FILE\n"
+    "                           (SEG may also be \"all\" for these three: every listed segment)\n"
     "  --hide on|off            hide Vob-IDs of insignificant size (default on)\n"
     "  --json                   print the project as JSON\n"
     "  --save                   save the project; --keep-q keeps the Q factors of replanned OPV segments\n"
+    "\n"
+    "restore puts back what DVD-Rebuilder wrote, as Global Options' Restore Original does: Rebuilder.INF\n"
+    "and Rebuilder.ECL from their .original copies, then every cell script from its .bak copy.\n"
     "\n"
     "Exit status: 0 done, 1 not loaded, not saved or refused (the reason on standard error), 2 bad usage.\n";
 
@@ -45,6 +56,8 @@ bool parseReal(const std::string &text, double &value)
     return error == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
+} // namespace
+
 bool parseSegment(const std::string &text, SegmentName &name)
 {
     name = SegmentName();
@@ -58,6 +71,8 @@ bool parseSegment(const std::string &text, SegmentName &name)
         return false;
     return parseInteger(text.substr(0, colon), name.vts) && parseInteger(text.substr(colon + 1), name.vobId);
 }
+
+namespace {
 
 // "LEFT=RIGHT", split at the last "=".
 bool splitAssignment(const std::string &text, std::string &left, std::string &right)
@@ -140,6 +155,19 @@ bool parseOperationValue(Operation &op, const std::string &value, std::string &p
             return false;
         }
         return true;
+    case Kind::Setting:
+    case Kind::Preset:
+    case Kind::Matrices:
+        return parseSettingsOperation(op, value, problem);
+    case Kind::SetQ:
+        if (splitAssignment(value, left, right) && parseSegment(left, op.segments[0])) {
+            // Any integer: the window itself says when it is not a Q factor.
+            op.qCalculated = right == "calculated";
+            if (op.qCalculated || parseInteger(right, op.qFactor))
+                return true;
+        }
+        problem = op.text + ": expected SEG=calculated or SEG=Q with an integer";
+        return false;
     case Kind::Reset:
         break;
     }
@@ -168,6 +196,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         result.command = Arguments::Command::Show;
     } else if (args[0] == "plan") {
         result.command = Arguments::Command::Plan;
+    } else if (args[0] == "restore") {
+        result.command = Arguments::Command::Restore;
     } else {
         problem = "unknown command " + args[0];
         return std::nullopt;
@@ -178,11 +208,17 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         return std::nullopt;
     }
     const bool plan = result.command == Arguments::Command::Plan;
+    if (result.command == Arguments::Command::Restore && args.size() > 2) {
+        problem = "restore takes no options, not " + args[2];
+        return std::nullopt;
+    }
 
     static const std::vector<std::pair<std::string, Kind>> withValue = {
         {"--bitrate", Kind::Bitrate}, {"--reduction", Kind::Reduction}, {"--autosized", Kind::Autosized},
         {"--opv", Kind::Opv},         {"--vbr", Kind::Vbr},             {"--tweak", Kind::Tweak},
         {"--link", Kind::Link},       {"--link-all", Kind::LinkAll},    {"--output-percent", Kind::OutputPercent},
+        {"--setting", Kind::Setting}, {"--preset", Kind::Preset},       {"--matrices", Kind::Matrices},
+        {"--set-q", Kind::SetQ},
     };
 
     for (std::size_t i = 2; i < args.size(); ++i) {

@@ -11,13 +11,17 @@
 struct SegmentName {
     std::string text;
     bool byIndex = false;
+    bool all = false; // "all": every listed segment (--setting, --preset, --matrices)
     int index = 0;   // #N
     int vts = 0;     // V:O
     int vobId = 0;
 };
 
 struct Operation {
-    enum class Kind { Bitrate, Reduction, Autosized, Opv, Vbr, Tweak, Link, LinkAll, OutputPercent, Reset };
+    enum class Kind {
+        Bitrate, Reduction, Autosized, Opv, Vbr, Tweak, Link, LinkAll, OutputPercent, Reset,
+        Setting, Preset, Matrices, SetQ,
+    };
     Kind kind = Kind::Reset;
     std::string text;                  // as given, for messages: "--bitrate 1:2=4000"
     std::vector<SegmentName> segments; // one, or several for --link
@@ -25,10 +29,14 @@ struct Operation {
     unsigned bitrate = 0;              // --bitrate, kbit/s as typed into the main window
     int cellBitrate = 0;               // --tweak, kbit/s as typed into Tweak Cells
     double percent = 0.0;              // --reduction, --output-percent
+    std::string name;                  // --setting NAME, --preset NAME
+    std::string value;                 // --setting VALUE, --matrices FILE
+    bool qCalculated = false;          // --set-q SEG=calculated
+    int qFactor = 0;                   // --set-q SEG=N, as typed into Set Q Factor
 };
 
 struct Arguments {
-    enum class Command { Show, Plan };
+    enum class Command { Show, Plan, Restore };
     Command command = Command::Show;
     std::string infPath;
     std::vector<Operation> operations;
@@ -39,6 +47,9 @@ struct Arguments {
     bool help = false;
     bool version = false;
 };
+
+// "V:O" or "#N"; false for any other text.
+bool parseSegment(const std::string &text, SegmentName &name);
 
 // Nothing, with `problem` set, when the command line is not one tavro-cli takes.
 std::optional<Arguments> parseArguments(const std::vector<std::string> &args, std::string &problem);

@@ -74,7 +74,7 @@ Json segmentJson(const MainWindow &window, int index)
     Json j;
     j["index"] = index;
     j["label"] = MainWindow::rowText(project, index);
-    j["listed"] = planning::isListed(project, segment, window.hideInsignificant);
+    j["listed"] = planning::isListed(project, segment, window.hideInsignificant());
     j["vts"] = segment.vts;
     j["vobId"] = segment.cells.empty() ? 0 : segment.cells.front().vobId;
     j["cellCount"] = segment.cellCount();
@@ -205,7 +205,7 @@ std::string textReport(const MainWindow &window)
         const Segment &segment = project.segment(index);
         out += cformat("%5d  %-20s  %-6s  %5d  %8lld  %-8s  %-4s  %-9s  %7d  %-17s  %s\n", index,
                        MainWindow::rowText(project, index).c_str(),
-                       yesNo(planning::isListed(project, segment, window.hideInsignificant)), segment.cellCount(),
+                       yesNo(planning::isListed(project, segment, window.hideInsignificant())), segment.cellCount(),
                        (long long)segment.frameSum(), segment.durationText().c_str(), segment.vbrMode ? "VBR" : "OPV",
                        yesNo(segment.autosized), segment.averageBitrate(),
                        MainWindow::formatDouble(segment.reductionPercent()).c_str(),

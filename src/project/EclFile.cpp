@@ -4,6 +4,7 @@
 #include "common/Convert.h"
 #include "common/Format.h"
 #include "common/TextFile.h"
+#include "encoder/EncoderKinds.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -134,8 +135,7 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     case Key::QCharF:
         s.quality = v;
         // CCE SP 1.x with the newer quality key: its mode codes differ (see "video_type=").
-        if (project.cceType == 1)
-            project.cceType = -1;
+        project.cceType = cceTypeAfterQCharF(project.cceType);
         break;
     case Key::PictQchar: s.quality = v; break;
     case Key::VbrBias: s.vbrBias = v; break;
@@ -144,11 +144,11 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     case Key::OpvQFactor: s.opvQFactor = v; break;
     case Key::VideoType:
         s.videoType = v;
-        segment.vbrMode = v == 8 || v == 16 || (v == 4 && project.cceType == 1);
+        segment.vbrMode = videoTypeMeansVbr(project.cceType, v);
         break;
     case Key::Vmode:
         s.videoType = v;
-        segment.vbrMode = v == 2;
+        segment.vbrMode = vmodeMeansVbr(v);
         break;
     case Key::PictType: s.pictType = v; break;
     case Key::FilterOff: s.filterOff = v; break;
@@ -176,7 +176,7 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     case Key::Dither: s.dither = v; break;
     case Key::DitherMax:
         // CCE 2.70 keeps luma and chroma apart in their own keys.
-        if (project.cceType != 3)
+        if (!cceKind(project.cceType).ditherPerPlane)
             s.ditherMax = v;
         break;
     case Key::DitherYMax: s.ditherMax = v; break;
@@ -314,7 +314,7 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
         return WriteResult::WriteFailed;
 
     const CellIndex index(project);
-    const bool cce270 = project.cceType == 3;
+    const CceKind &kind = cceKind(project.cceType);
     const Segment *segment = nullptr;
     const Cell *cell = nullptr;
 
@@ -357,7 +357,7 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
             dropLines(1);
             break;
         case Key::IntraDcPrec:
-            if (cce270) {
+            if (kind.dcPrecisionAsMaxPair) {
                 write(Key::IntraDc9Max, s.intraDcPrecision > 0 ? 113 : 1);
                 write(Key::IntraDc10Max, s.intraDcPrecision > 1 ? 113 : 1);
             } else {
@@ -407,7 +407,7 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
             break;
         case Key::Dither:
             write(key, s.dither);
-            if (cce270) {
+            if (kind.ditherPerPlane) {
                 write(Key::DitherYMax, s.ditherMax);
                 write(Key::DitherCMax, s.ditherCMax);
             } else {
@@ -416,7 +416,7 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
             break;
         case Key::HFilter:
             write(key, s.hFilter);
-            if (cce270) {
+            if (kind.lowPassIndexPair) {
                 write(Key::HFilterIdx, s.hFilterIndex / 4);
                 write(Key::HFilterIdx2, s.hFilterIndex % 4);
             } else {

@@ -4,6 +4,7 @@
 #include "common/Convert.h"
 #include "common/Format.h"
 #include "common/TextFile.h"
+#include "encoder/EncoderKinds.h"
 #include "platform/Desktop.h"
 
 #include <algorithm>
@@ -140,9 +141,9 @@ bool readInf(Project &project, const std::string &path, Desktop &desktop, ReadEr
             project.encoderMode = leadingInt(std::string_view(line).substr(5));
         } else if (startsWith(line, "CCEType=")) {
             project.cceType = leadingInt(std::string_view(line).substr(8));
-            if (project.cceType > 3) {
-                project.cceType = 2;
-                desktop.showMessage("Unsupported CCE version");
+            if (isUnsupportedCceType(project.cceType)) {
+                project.cceType = cceTypeForUnsupported;
+                desktop.showMessage(unsupportedCceMessage);
             }
         } else if (startsWith(line, "VTS_")) {
             const std::size_t equals = line.find('=');

@@ -100,11 +100,9 @@ struct Window {
 
     void untickAndType(int segment, unsigned kbps)
     {
-        window.selectRow(window.rowOf(segment));
-        window.autosizedBox = false;
-        window.autosizedClicked();
-        window.bitrateValue = kbps;
-        window.bitrateTyped();
+        window.rowSelected(window.rowOf(segment));
+        window.autosizedClicked(false);
+        window.bitrateTyped(std::to_string(kbps));
     }
 };
 
@@ -159,7 +157,7 @@ TEST(Cli, ShowPrintsTheMainWindowsFiguresAsTextAndAsExactJson)
     ASSERT_EQ(out.size(), 1 + p.segments.size() + 2); // header, rows, total, status
     EXPECT_NE(out[1].find(MainWindow::rowText(p, 0)), std::string::npos) << out[1];
     EXPECT_EQ(out[out.size() - 2], "Total Video Size %: 100");
-    EXPECT_EQ(out.back(), here.window.statusText);
+    EXPECT_EQ(out.back(), here.window.control(MainWindow::StatusEdit).text);
 
     const Json &j = demo.json;
     EXPECT_EQ(j["infPath"], demo.inf);
@@ -175,7 +173,7 @@ TEST(Cli, ShowPrintsTheMainWindowsFiguresAsTextAndAsExactJson)
     for (const char *key : {"cceType", "sourceSize", "overheadSize", "targetTotalSize", "estimatedSectors"})
         EXPECT_TRUE(j[key].is_number_integer()) << key;
     EXPECT_TRUE(j["decimalComma"].is_boolean());
-    EXPECT_EQ(j["statusText"], here.window.statusText);
+    EXPECT_EQ(j["statusText"], here.window.control(MainWindow::StatusEdit).text);
     ASSERT_EQ(j["segments"].size(), p.segments.size());
     for (int i = 0; i <= p.lastSegmentIndex(); ++i) {
         const Json &s = demo.segment(i);
@@ -325,14 +323,13 @@ TEST(Cli, OperationsDoWhatTheMainWindowDoes)
          [&](Window &w) {
              w.untickAndType(b, unsigned(w.project.segment(b).averageBitrate())); // only unticks
              w.window.reductionChosen(33.5);
-             w.window.autosizedBox = true;
-             w.window.autosizedClicked();
+             w.window.autosizedClicked(true);
          }},
         {{"--opv", seg(a), "--vbr", seg(opv)},
          [&](Window &w) {
-             w.window.selectRow(w.window.rowOf(a));
+             w.window.rowSelected(w.window.rowOf(a));
              w.window.opvClicked();
-             w.window.selectRow(w.window.rowOf(opv));
+             w.window.rowSelected(w.window.rowOf(opv));
              w.window.vbrClicked();
          }},
         {{"--bitrate", seg(a) + "=3000", "--tweak", tweak + "6000"},
@@ -353,7 +350,7 @@ TEST(Cli, OperationsDoWhatTheMainWindowDoes)
          [&](Window &w) {
              w.project.setOutputSizePercent(96.5);
              w.window.afterGlobalOptions();
-             w.window.resetBitrates();
+             w.window.resetClicked();
          }},
     };
     for (const Case &c : cases) {
@@ -416,4 +413,203 @@ TEST(Cli, SavedPlanShowsAgainAndTouchesOnlyManagedValues)
         EXPECT_GT(changed, 0);
     }
     EXPECT_EQ(readBytes(demo.inf + ".original"), infBefore);
+}
+
+namespace {
+
+// A generated project of another CCE type or encoder mode; the path of its INF.
+std::string variant(const TempFolder &folder, int cceType, int encoderMode = 1)
+{
+    std::string inf, error;
+    const std::string where = folder.path() + cformat("/type%d-mode%d", cceType, encoderMode);
+    EXPECT_TRUE(generateProject(variantOptions(3, cceType, false, false, encoderMode), where, &inf, &error)) << error;
+    return inf;
+}
+
+} // namespace
+
+TEST(Cli, SettingActsOnTheSegmentsSettingsWindow)
+{
+    Demo demo;
+    TempFolder folder;
+    const std::string oldSp = variant(folder, 0), pro = variant(folder, 3, 3);
+    struct Case {
+        std::string inf;
+        std::vector<std::string> settings;
+        int status;
+        std::string err;
+        std::function<void(const Json &)> check;
+    };
+    auto field = [](const Json &j, int segment, const char *name) { return j["segments"][segment]["settings"][name]; };
+    const Case cases[] = {
+        {demo.inf, {"#0/passes=4"}, 0, "", [&](const Json &j) { EXPECT_EQ(field(j, 0, "vbrPasses"), 3); }},
+        {demo.inf, {"#1/matrices=mpeg standard"}, 0, "",
+         [&](const Json &j) {
+             EXPECT_EQ(field(j, 1, "qmatIndex"), 1);
+             EXPECT_EQ(field(j, 1, "adjustQMatrix"), 1);
+             EXPECT_TRUE(j["segments"][1]["replanned"].get<bool>()); // OK of a CCE window
+         }},
+        {demo.inf, {"all/gop=12"}, 0, "",
+         [&](const Json &j) {
+             for (const Json &s : j["segments"])
+                 EXPECT_EQ(s["settings"]["gopHeader"] == 12, s["listed"].get<bool>()) << s["label"];
+         }},
+        {demo.inf, {"#0/min-bitrate=9500"}, 1, "Please enter an integer between 0 and 9000.", {}},
+        {demo.inf, {"#0/quality=101"}, 1, "quality takes 0 to 100 in the CCE 2.70 Settings window", {}},
+        {demo.inf, {"#0/complexity=2"}, 1, "the CCE 2.70 Settings window has no complexity", {}},
+        {demo.inf, {"#0/dc-precision=11"}, 1, "dc-precision takes 10 | 9 | 8", {}},
+        {demo.inf, {"#0/colour=red"}, 2, "no setting named \"colour\"", {}},
+        {oldSp, {"#0/dither=on"}, 1, "dither is disabled in the CCE SP settings window", {}},
+        {oldSp, {"#0/vertical-filter=on", "#0/vertical-filter-value=32"}, 0, "",
+         [&](const Json &j) { EXPECT_EQ(field(j, 0, "filterValue"), 32); }},
+        {pro, {"#0/scan=Alternate"}, 1, "does not show scan", {}},
+        {pro, {"#0/progressive=on"}, 0, "", [&](const Json &j) { EXPECT_EQ(field(j, 0, "progressive"), 1); }},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> args = {"plan", c.inf, "--json"};
+        for (const std::string &setting : c.settings)
+            args.insert(args.end(), {"--setting", setting});
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, c.status) << c.settings.back() << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.settings.back() << "\n" << run.err;
+        if (c.check && run.status == 0)
+            c.check(Json::parse(run.out));
+    }
+    const std::string help = runCli({"--help"}).out;
+    for (const char *name : {"passes", "dc-precision", "gop", "scan", "progressive", "fades", "quality", "vbr-bias",
+                             "min-bitrate", "max-bitrate", "matrices", "disable-adaptive-q", "low-pass",
+                             "low-pass-value", "vertical-filter", "vertical-filter-value", "dither", "dither-y",
+                             "dither-c", "filter", "complexity"})
+        EXPECT_NE(help.find(std::string("\n  ") + name + " "), std::string::npos) << name;
+}
+
+TEST(Cli, PresetOnEverySegmentSavesOnlyTheKeysItOwns)
+{
+    Demo demo;
+    const std::string ecl = demo.inf.substr(0, demo.inf.size() - 3) + "ECL";
+    const std::string before = readBytes(ecl);
+    const CliRun saved = runCli({"plan", demo.inf, "--preset", "all=natural", "--setting", "#1/max-bitrate=8000",
+                                 "--save", "--keep-q"});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const Json shown = jsonOf(runCli({"show", demo.inf, "--json"}));
+    for (const Json &s : shown["segments"]) {
+        if (!s["listed"].get<bool>())
+            continue;
+        EXPECT_EQ(s["settings"]["hFilter"], 1) << s["label"];
+        EXPECT_EQ(s["settings"]["hFilterIndex"], 32);
+        EXPECT_EQ(s["settings"]["quality"], 16);
+        EXPECT_EQ(s["settings"]["dither"], 0);
+        EXPECT_EQ(s["settings"]["useFilter"], 0);
+    }
+    EXPECT_EQ(shown["segments"][1]["settings"]["maxBitrate"], 8000);
+
+    const std::set<std::string> owned = {"quality_prec=",  "use_filter=",    "v_filter=",
+                                         "dither=",        "h_filter=",      "h_filter_idx=",
+                                         "h_filter_idx2=", "vbr_brate_max=", "opv_brate_max="};
+    const std::vector<std::string> was = lines(before), now = lines(readBytes(ecl));
+    ASSERT_EQ(was.size(), now.size());
+    int changed = 0;
+    for (std::size_t i = 0; i < was.size(); ++i) {
+        if (was[i] == now[i])
+            continue;
+        ++changed;
+        const std::string key = was[i].substr(0, was[i].find('=') + 1);
+        EXPECT_TRUE(owned.count(key) && now[i].rfind(key, 0) == 0) << was[i] << " -> " << now[i];
+    }
+    EXPECT_GT(changed, 0);
+
+    TempFolder folder;
+    const CliRun old = runCli({"plan", variant(folder, 0), "--preset", "all=cg"});
+    EXPECT_EQ(old.status, 1);
+    EXPECT_NE(old.err.find("the presets are disabled in the CCE SP settings window"), std::string::npos) << old.err;
+}
+
+TEST(Cli, MatricesReadsTheChosenFileIntoTheSegment)
+{
+    Demo demo;
+    TempFolder folder;
+    std::string matrix;
+    for (int i = 0; i < 16; ++i)
+        matrix += (i == 0 ? "8" : "9") + std::string(" 16 19 22 26 27 29 34\r\n");
+    const std::string good = folder.write("a=b.txt", matrix); // everything after the first "=" is the file
+    const std::string bad = folder.write("bad.txt", "16 16 16 16 16 16 16 16\r\n");
+    const Json j = jsonOf(runCli({"plan", demo.inf, "--matrices", "#0=" + good, "--json"}));
+    EXPECT_EQ(j["segments"][0]["settings"]["qmatIndex"], -1);
+    EXPECT_EQ(j["segments"][0]["settings"]["qmatLines"][15], "9 16 19 22 26 27 29 34");
+
+    struct Refused {
+        std::string inf, value, err;
+    };
+    const Refused refused[] = {
+        {demo.inf, "#0=" + bad, "Error loading matrices"},
+        {variant(folder, 2), "all=" + good, "the Encoder settings window has no matrices list"},
+    };
+    for (const Refused &r : refused) {
+        const CliRun run = runCli({"plan", r.inf, "--matrices", r.value});
+        EXPECT_EQ(run.status, 1) << r.value;
+        EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
+    }
+}
+
+TEST(Cli, SetQFactorThroughTheWindowAndItsRangeMessage)
+{
+    TempFolder folder;
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=40"}; // OPV
+    files.add(1, 2, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=0"};  // OPV without a valid Q
+    files.add(1, 3, 1, 5000, 4000).itemLines = {"video_type=16"};                   // VBR
+    const std::string inf = files.writeTo(folder);
+    const std::string range = "Please enter an integer between 1 and 128.";
+    struct Case {
+        std::string arg;
+        int status;
+        std::string err;
+        bool replanned = false;
+        int q = 0;
+    };
+    const Case cases[] = {
+        {"1:1=calculated", 0, "", true, 40}, {"1:1=128", 0, "", false, 128}, {"1:2=7", 0, "", false, 7},
+        {"1:1=129", 1, range}, {"1:2=calculated", 1, range},
+        {"1:3=40", 1, "Set Custom Q is only for an OPV segment"}, {"1:1=high", 2, "usage: tavro-cli"},
+    };
+    for (const Case &c : cases) {
+        const CliRun run = runCli({"plan", inf, "--set-q", c.arg, "--json"});
+        EXPECT_EQ(run.status, c.status) << c.arg << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        if (c.status != 0)
+            continue;
+        const Json segment = Json::parse(run.out)["segments"][std::size_t(c.arg[2] - '1')];
+        EXPECT_EQ(segment["replanned"], c.replanned) << c.arg;
+        EXPECT_EQ(segment["settings"]["opvQFactor"], c.q) << c.arg;
+    }
+}
+
+TEST(Cli, RestorePutsBackWhatDvdRebuilderWroteEvenWhenTheProjectNoLongerLoads)
+{
+    TempFolder folder;
+    const std::string script = folder.write("V01.avs", "edited\r\n");
+    folder.write("V01.avs.bak", "as DVD-Rebuilder wrote it\r\n");
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1, 5000, 4000).itemLines = {"name=" + script};
+    files.add(1, 2, 1, 5000, 4000);
+    const std::string inf = files.writeTo(folder);
+    const std::string ecl = folder.file("Rebuilder.ECL");
+    const std::string infBefore = readBytes(inf), eclBefore = readBytes(ecl);
+    ASSERT_EQ(runCli({"plan", inf, "--bitrate", "1:1=3000", "--save", "--keep-q"}).status, 0);
+    ASSERT_NE(readBytes(ecl), eclBefore);
+    folder.write("Rebuilder.INF", "no longer a project\r\n");
+
+    const CliRun restored = runCli({"restore", inf});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(readBytes(inf), infBefore);
+    EXPECT_EQ(readBytes(ecl), eclBefore);
+    EXPECT_EQ(readBytes(script), "as DVD-Rebuilder wrote it\r\n");
+
+    // A copy that cannot be made stops the restore with its message.
+    std::filesystem::remove(ecl);
+    std::filesystem::create_directory(ecl);
+    const CliRun blocked = runCli({"restore", inf});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_NE(blocked.err.find("Problems restoring original Rebuilder.ECL."), std::string::npos) << blocked.err;
+    EXPECT_EQ(runCli({"restore", inf, "--json"}).status, 2);
 }

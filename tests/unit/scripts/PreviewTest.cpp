@@ -182,11 +182,19 @@ TEST(WriteTestScript, FindsTheScriptsOfAProjectWrittenUnderWine)
         EXPECT_EQ(line.substr(line.find(',')), ",-" + std::to_string(segment.frameSum()) + ")");
         EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{testScript});
 
+        // View Cell and View first cell play a cell's own script by its name in the project
+        playScript(first.name, settings, settingsFolder.path(), desktop);
+#ifndef _WIN32
+        EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{script});
+#endif
+
         settings.mediaPlayerPath = "/opt/MPC-HC/mpc-hc64.EXE";
         ASSERT_TRUE(writeTestScript(segment, settings, settingsFolder.path(), desktop));
 #ifndef _WIN32
         EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{windowsTestScript});
 #endif
+        playScript(first.name, settings, settingsFolder.path(), desktop);
+        EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{first.name});
         EXPECT_TRUE(desktop.messages.empty());
     }
 }
