@@ -11,6 +11,7 @@ const char *const usageText =
     "       tavro-cli plan <path to Rebuilder.INF> [OPERATION ...] [--hide on|off] [--json]\n"
     "                      [--save [--keep-q | --predict [PREDICTION OPTION ...]]]\n"
     "       tavro-cli restore <path to Rebuilder.INF>\n"
+    "       tavro-cli --version\n"
     "\n"
     "SEG is V:O (title set V, first Vob-ID O) or #N (segment index N, from 0); CELL is a cell index\n"
     "inside the segment, from 0. Operations run left to right, as the main window's commands do:\n"
@@ -201,6 +202,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
     Arguments result;
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         result.help = true;
+        return result;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        result.version = true;
         return result;
     }
     if (args.size() < 2) {

@@ -51,6 +51,7 @@ struct Arguments {
     bool keepQ = false;
     PredictionArguments prediction; // --predict and its options
     bool help = false;
+    bool version = false;
 };
 
 // "V:O" or "#N"; false for any other text.

@@ -19,6 +19,8 @@
 #include "project/Project.h"
 #include "settings/AppSettings.h"
 
+#include "TavroVersion.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -255,6 +257,10 @@ int main(int argc, char **argv)
     if (parsed->help) {
         std::fputs(usageText, stdout);
         std::fputs(settingsHelpText().c_str(), stdout);
+        return 0;
+    }
+    if (parsed->version) {
+        std::printf("tavro-cli %s\n", TAVRO_VERSION);
         return 0;
     }
     if (parsed->command == Arguments::Command::Restore)

@@ -4,6 +4,7 @@
 
 #include "common/TextFile.h"
 #include "platform/Desktop.h"
+#include "platform/PathMapper.h"
 
 #include <optional>
 
@@ -157,8 +158,10 @@ bool copyTextFile(const std::string &source, const std::string &destination, boo
     return copyTextFile(source, destination, overwrite, sourceRequired, error);
 }
 
-bool Project::load(const std::string &path, Desktop &desktop, InterruptedSaves interrupted)
+bool Project::load(const std::string &givenPath, Desktop &desktop, InterruptedSaves interrupted)
 {
+    // A path given as Windows names it (a Wine program's command line) opens too.
+    const std::string path = hostPath(givenPath);
     // A save that starts while the files are read would hand this load an INF and an ECL of
     // different saves: the reading is repeated when either file changed meanwhile.
     for (int attempt = 1;; ++attempt) {
@@ -304,7 +307,8 @@ bool restoreOriginals(const Project &project, Desktop &desktop)
         for (const Cell &cell : segment.cells) {
             if (cell.name.empty())
                 continue;
-            if (!copyTextFile(cell.name + ".bak", cell.name, true, false)) {
+            // The copy's name is mapped on its own: its letter case may differ from the script's.
+            if (!copyTextFile(hostPath(cell.name + ".bak"), hostPath(cell.name), true, false)) {
                 desktop.showMessage("Problems restoring scripts...", Desktop::Icon::Error);
                 return false;
             }

@@ -12,6 +12,8 @@
 #include "common/Format.h"
 #include "prediction/PredictionDialog.h"
 
+#include "TavroVersion.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -218,6 +220,13 @@ TEST(Cli, JsonKeepsBackslashesAndQuotesAndSurvivesBytesThatAreNotUtf8)
     EXPECT_EQ(j["infPath"], odd + "/Rebuilder.INF");
     EXPECT_EQ(j["segments"][1]["cells"][0]["name"], "C:\\DVD\\D2V\\V01_001.avs");
     EXPECT_EQ(j["segments"][0]["cells"][0]["name"], "C:\\DVD\\D2V\\Caf\xef\xbf\xbd.avs");
+}
+
+TEST(Cli, VersionIsTheBuildsVersion)
+{
+    const CliRun run = runCli({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "tavro-cli " TAVRO_VERSION "\n");
 }
 
 TEST(Cli, ExitStatusTellsBadUsageFromAProjectThatDoesNotLoad)

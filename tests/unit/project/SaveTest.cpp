@@ -1,8 +1,12 @@
 #include "project/Project.h"
 #include "project/ProjectFiles.h"
+#include "ProjectGenerator.h"
+#include "common/Format.h"
 #include "common/TextFile.h"
+#include "platform/PathMapper.h"
 #include "support/FakeDesktop.h"
 #include "support/ProjectFilesBuilder.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -291,6 +295,31 @@ TEST(RestoreOriginals, CopiesBackWhatExistsAndEndsTheProgram)
     EXPECT_EQ(readBytes(saved.ecl + ".bak"), savedEcl);
     EXPECT_EQ(readBytes(script1), "as written by DVD-Rebuilder\r\n");
     EXPECT_EQ(readBytes(script2), "untouched\r\n");
+}
+
+// The ECL names the scripts by Windows paths in another letter case than the files have.
+TEST(RestoreOriginals, RestoresTheScriptsOfAProjectWrittenUnderWine)
+{
+    TempFolder folder;
+    ScopedEnv prefix("WINEPREFIX", folder.file("no prefix").c_str());
+    GeneratorOptions options = demoOptions(2);
+    options.windowsPaths = true;
+    std::string inf;
+    ASSERT_TRUE(generateProject(options, folder.file("project"), &inf));
+    FakeDesktop desktop;
+    Project project;
+    ASSERT_TRUE(project.load(windowsPath(inf), desktop)); // as a Windows program would name it
+    EXPECT_EQ(project.infPath, inf);
+    const Cell &cell = project.segment(0).cells[0];
+    const std::string script = folder.file(
+        cformat("project/V%02d_%04d_%05d_%03d.avs", cell.vts, cell.subId, cell.vobId, cell.cellId));
+    ASSERT_TRUE(TempFolder::writeTo(script + ".bak", "as written by DVD-Rebuilder\r\n"));
+    ASSERT_TRUE(TempFolder::writeTo(script, "edited\r\n"));
+
+    desktop.answers = {true};
+    EXPECT_TRUE(restoreOriginals(project, desktop));
+    EXPECT_TRUE(desktop.messages.empty()) << desktop.lastMessage();
+    EXPECT_EQ(readBytes(script), "as written by DVD-Rebuilder\r\n");
 }
 
 TEST(RestoreOriginals, NeverSavedLeavesTheFilesAndStillEnds)
