@@ -1,6 +1,7 @@
 #include "app/MainWindowView.h"
 
 #include "app/AboutBox.h"
+#include "encoder/SettingsView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -177,8 +178,14 @@ void MainWindowView::bindCommands()
     b.onClicked(Id::SaveButton, [&w] { w.saveClicked([] { return true; }); });
     b.onClicked(Id::ExitButton, [this] { close(); });
     b.onClicked(Id::AboutButton, [this] { showAbout(); });
-    // Tweak Cells, Link Vob-IDs, Global Options, Set Custom Q, the encoder settings and the
-    // script editor follow their enable rules here; their windows join in later versions.
+    b.onClicked(Id::SettingsButton, [this, &w] {
+        if (Segment *segment = w.selectedSegment())
+            if (const auto dialog = openSettingsDialog(w.project(), *segment, w.desktop()))
+                runSettingsWindow(this, *dialog);
+        w.afterEncoderSettings();
+    });
+    // Tweak Cells, Link Vob-IDs, Global Options, Set Custom Q and the script editor follow
+    // their enable rules here; their windows join in later versions.
 }
 
 void MainWindowView::showAbout()
