@@ -2,7 +2,6 @@
 
 #include "encoder/CceSettingsDialogBase.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>

@@ -4,7 +4,6 @@
 #include "encoder/EncoderSettingsView.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
