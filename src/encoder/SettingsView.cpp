@@ -177,7 +177,8 @@ void SettingsView::commitPendingEdits()
 {
     // A click on OK usually takes the focus from the edit, which applies it; where buttons
     // take no focus (macOS) the typed text would otherwise be lost.
-    for (const Control &c : m_dialog.controls().all()) {
+    const ControlTable table = m_dialog.controls();
+    for (const Control &c : table.all()) {
         if (c.kind != ControlKind::Edit || c.readOnly || !c.visible || !c.enabled)
             continue;
         auto *edit = qobject_cast<QLineEdit *>(m_binder->widget(c.id));
