@@ -221,6 +221,23 @@ private slots:
         }
     }
 
+    // Text still in an edit when OK is pressed without leaving it (buttons that take no
+    // focus) is applied before OK checks it.
+    void okAppliesTheTextLeftInAnEdit()
+    {
+        Harness h;
+        QVERIFY(h.load(demoOptions(3)));
+        h.openSettings([&](SettingsView &view) {
+            auto *edit = widgetOf<QLineEdit>(view, Base::MinBitrateEdit);
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, "1234");
+            click(view, Base::OkButton);
+            QVERIFY(!view.isVisible());
+        });
+        QCOMPARE(h.selected().minBitrate, 1234);
+    }
+
     // A bitrate OK refuses keeps the window open with the focus in that edit.
     void refusedOkFocusesTheEditTheWindowNames()
     {
