@@ -5,6 +5,7 @@
 #include "planning/LinkVobIdsView.h"
 #include "planning/SetQFactorView.h"
 #include "planning/TweakCellsView.h"
+#include "encoder/SettingsView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -211,8 +212,12 @@ void MainWindowView::bindCommands()
         runChildDialog(this, view);
         w.afterSetQFactor();
     });
-    // The encoder settings and the script editor follow their enable rules here; their
-    // windows join in later versions.
+    b.onClicked(Id::SettingsButton, [this, &w] {
+        if (Segment *segment = w.selectedSegment())
+            if (const auto dialog = openSettingsDialog(w.project(), *segment, w.desktop()))
+                runSettingsWindow(this, *dialog);
+        w.afterEncoderSettings();
+    });
 }
 
 void MainWindowView::showAbout()
