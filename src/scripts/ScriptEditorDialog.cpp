@@ -2,6 +2,7 @@
 
 #include "common/Format.h"
 #include "common/TextFile.h"
+#include "platform/PathMapper.h"
 #include "platform/Desktop.h"
 #include "project/Project.h"
 #include "scripts/Favourites.h"
@@ -55,7 +56,7 @@ bool ScriptEditorDialog::open()
         return false;
     if (!m_settingsFolder.empty())
         m_favourites = readFavourites(favouritesFilePathIn(m_settingsFolder));
-    m_backupFound = isReadableFile(scriptBackupPath(segment().cells.front().name));
+    m_backupFound = isReadableFile(scriptBackupPath(hostPath(segment().cells.front().name)));
     m_scriptTested = true;
     return true;
 }
@@ -69,14 +70,14 @@ bool ScriptEditorDialog::loadScripts()
     const Segment &seg = segment();
     std::optional<std::vector<std::string>> first;
     if (!seg.cells.empty())
-        first = readScriptElements(seg.cells.front().name);
+        first = readScriptElements(hostPath(seg.cells.front().name));
     if (!first) {
         m_desktop.showMessage(missingScriptsMessage, Desktop::Icon::Warning);
         close(DialogResult::Cancel);
         return false;
     }
     for (std::size_t i = 1; i < seg.cells.size(); ++i) {
-        const std::optional<std::vector<std::string>> other = readScriptElements(seg.cells[i].name);
+        const std::optional<std::vector<std::string>> other = readScriptElements(hostPath(seg.cells[i].name));
         if (!other) {
             m_desktop.showMessage(missingScriptsMessage, Desktop::Icon::Warning);
             close(DialogResult::Cancel);
@@ -264,10 +265,10 @@ bool ScriptEditorDialog::restoreConfirmed()
     std::vector<ScriptWrite> writes;
     bool restored = false;
     for (const Cell &cell : segment().cells) {
-        const std::string backup = scriptBackupPath(cell.name);
+        const std::string backup = scriptBackupPath(hostPath(cell.name));
         errno = 0;
         LineReader in;
-        ScriptWrite write{cell.name, {}};
+        ScriptWrite write{hostPath(cell.name), {}};
         bool read = in.open(backup);
         std::string line;
         // The copies come back without their empty lines.
@@ -319,7 +320,7 @@ bool ScriptEditorDialog::saveScripts()
     std::vector<ScriptWrite> writes;
     for (const Cell &cell : segment().cells) {
         std::string reason;
-        const std::optional<std::vector<std::string>> own = readScriptElements(cell.name, &reason);
+        const std::optional<std::vector<std::string>> own = readScriptElements(hostPath(cell.name), &reason);
         if (!own) {
             m_desktop.showMessage(withFile(saveUnchangedMessage, cell.name, reason));
             return false;
@@ -330,7 +331,7 @@ bool ScriptEditorDialog::saveScripts()
                 withFile(saveUnchangedMessage, cell.name, "the script has changed since the editor opened it"));
             return false;
         }
-        ScriptWrite write{cell.name, {}};
+        ScriptWrite write{hostPath(cell.name), {}};
         write.lines.reserve(m_workingLines.size());
         // The final element stands for the end of the file and is not written.
         for (std::size_t k = 0; k + 1 < m_workingLines.size(); ++k) {
