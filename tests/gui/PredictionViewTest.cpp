@@ -128,11 +128,18 @@ private slots:
         QCOMPARE(h.desktop.lastMessage(), std::string("Settings Saved"));
     }
 
-    void cancelLeavesTheProjectFilesAlone()
+    void abortWaitsForTheEncoderAndCancelLeavesTheProjectFilesAlone()
     {
         Harness h;
         const bool opened = h.save([&](QDialog &child) {
-            in<QPushButton>(child, PId::CancelButton)->click();
+            auto *cancel = in<QPushButton>(child, PId::CancelButton);
+            in<QPushButton>(child, PId::PredictButton)->click();
+            // Abort: the window stays until the encoder has ended by itself and the run stopped.
+            cancel->click();
+            QVERIFY(child.isVisible());
+            QVERIFY(QTest::qWaitFor([&] { return cancel->text() == "Cancel"; }, 60000));
+            QVERIFY(child.isVisible());
+            cancel->click();
             QVERIFY(!child.isVisible());
         });
         QVERIFY(opened);
