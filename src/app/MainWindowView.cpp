@@ -5,6 +5,7 @@
 #include "planning/LinkVobIdsView.h"
 #include "planning/SetQFactorView.h"
 #include "planning/TweakCellsView.h"
+#include "prediction/PredictionView.h"
 #include "encoder/SettingsView.h"
 
 #include <QAction>
@@ -177,9 +178,13 @@ void MainWindowView::bindCommands()
     b.onChecked(Id::HideBox, [&w](bool checked) { w.hideClicked(checked); });
     b.onClicked(Id::ResetButton, [&w] { w.resetClicked(); });
     b.onClicked(Id::PreviewButton, [&w] { w.previewClicked(); });
-    // The OPV prediction dialog joins here: until it exists, a save that needs new Q factors
-    // goes on with the ones the segments have.
-    b.onClicked(Id::SaveButton, [&w] { w.saveClicked([] { return true; }); });
+    // A save that needs new Q factors runs the prediction window; its Cancel abandons the save.
+    b.onClicked(Id::SaveButton, [this, &w] {
+        w.saveClicked([this, &w] {
+            PredictionDialog dialog(w.project(), w.settings(), w.settingsFolder(), w.desktop());
+            return PredictionView::run(dialog, this);
+        });
+    });
     b.onClicked(Id::ExitButton, [this] { close(); });
     b.onClicked(Id::AboutButton, [this] { showAbout(); });
     // The planning windows run modally on the selected segment (Global Options on the
