@@ -6,6 +6,7 @@
 #include "planning/SetQFactorView.h"
 #include "planning/TweakCellsView.h"
 #include "encoder/SettingsView.h"
+#include "scripts/ScriptEditorView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -189,6 +190,16 @@ void MainWindowView::bindCommands()
         TweakCellsView view(dialog, this);
         runChildDialog(this, view);
         w.afterTweakCells();
+    });
+    b.onClicked(Id::ScriptEditorButton, [this, &w] {
+        ScriptEditorDialog dialog(w.project(), w.currentSegment(), w.settings(), w.settingsFolder(), w.desktop());
+        // Missing scripts, or scripts of different sizes, end the editor while it opens (the
+        // user has been told).
+        if (dialog.open()) {
+            ScriptEditorView view(dialog, this);
+            runChildDialog(this, view);
+        }
+        w.afterScriptEditor();
     });
     b.onClicked(Id::LinkButton, [this, &w] {
         LinkVobIdsDialog dialog(w.project(), w.currentSegment(), w.hideInsignificant(), w.desktop(), w.settings(),
