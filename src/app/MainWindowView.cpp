@@ -7,6 +7,7 @@
 #include "planning/TweakCellsView.h"
 #include "prediction/PredictionView.h"
 #include "encoder/SettingsView.h"
+#include "scripts/ScriptEditorView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -194,6 +195,16 @@ void MainWindowView::bindCommands()
         TweakCellsView view(dialog, this);
         runChildDialog(this, view);
         w.afterTweakCells();
+    });
+    b.onClicked(Id::ScriptEditorButton, [this, &w] {
+        ScriptEditorDialog dialog(w.project(), w.currentSegment(), w.settings(), w.settingsFolder(), w.desktop());
+        // Missing scripts, or scripts of different sizes, end the editor while it opens (the
+        // user has been told).
+        if (dialog.open()) {
+            ScriptEditorView view(dialog, this);
+            runChildDialog(this, view);
+        }
+        w.afterScriptEditor();
     });
     b.onClicked(Id::LinkButton, [this, &w] {
         LinkVobIdsDialog dialog(w.project(), w.currentSegment(), w.hideInsignificant(), w.desktop(), w.settings(),
