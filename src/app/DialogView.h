@@ -5,7 +5,7 @@
 // close command, the window ending when the core's result() says so, and a few layout helpers
 // so that each view only places its widgets.
 
-#include "app/ControlBinder.h"
+#include "app/BinderView.h"
 #include "platform/DialogResult.h"
 
 #include <QDialog>

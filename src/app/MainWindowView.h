@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ControlBinder.h"
+#include "app/BinderView.h"
 #include "app/MainWindow.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "app/QtDesktop.h"
 
-#include "app/ControlBinder.h"
+#include "app/BinderView.h"
 #include "platform/PathMapper.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 // by the control's kind, and OK and Cancel. CceSettingsView lays out the two CCE windows,
 // EncoderSettingsView the "Encoder settings" window. Every rule lives in the core classes.
 
-#include "app/ControlBinder.h"
+#include "app/BinderView.h"
 #include "encoder/SettingsDialogBase.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "app/AboutBox.h"
 #include "app/QtDesktop.h"
 
-#include "app/ControlBinder.h"
+#include "app/BinderView.h"
 #include "support/FakeDesktop.h"
 #include "support/TempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "app/ControlBinder.h"
+#include "app/BinderView.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
