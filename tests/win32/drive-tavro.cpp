@@ -1,0 +1,418 @@
+// drive-tavro: uses tavro.exe as a person would, through its windows' controls by id, then
+// checks the saved project against what tavro-cli.exe saves for the same operations.
+//
+//   drive-tavro TAVRO.EXE TAVRO-CLI.EXE PATH\Rebuilder.INF [--shots FOLDER]
+//
+// It starts tavro.exe on the project, selects the second listed segment, unticks "Autosized",
+// types a bitrate, opens the encoder settings window by its button, changes a radio button, an
+// edit and (where the window has them) the passes list and the quality slider, presses OK,
+// saves, answers "Settings Saved" and exits. Then it puts the project's files back as they
+// were, runs tavro-cli.exe plan with the same operations and --save, and compares Rebuilder.INF
+// and Rebuilder.ECL byte for byte. With --shots it also writes FOLDER\main-window.bmp, the
+// settings window's picture and the About box's, as shown on the screen.
+// Exit status 0 when everything matched; otherwise it says what did not.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr const wchar_t *mainTitle = L"Tavro v0.17 BETA!!!";
+// Control ids of the main window and the settings windows.
+enum : int {
+    AutosizedBox = 1002, BitrateEdit = 1003, SaveButton = 1009, ExitButton = 1010, SettingsButton = 1019,
+    SegmentList = 1023, AboutButton = 1037,
+    Gop12Radio = 1121, QualitySlider = 1151, QualityNumber = 1152, MinBitrateEdit = 1161, PassesList = 1201,
+};
+
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::wstring wide(const std::string &text)
+{
+    std::wstring result(text.size() + 1, L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, result.data(), int(result.size()));
+    result.resize(length > 0 ? std::size_t(length - 1) : 0);
+    return result;
+}
+
+std::string narrow(const std::wstring &text)
+{
+    std::string result(text.size() * 3 + 1, '\0');
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), int(result.size()), nullptr, nullptr);
+    result.resize(length > 0 ? std::size_t(length - 1) : 0);
+    return result;
+}
+
+std::wstring textOf(HWND window)
+{
+    wchar_t buffer[1024] = {};
+    SendMessageW(window, WM_GETTEXT, 1024, LPARAM(buffer));
+    return buffer;
+}
+
+std::wstring classOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// Polls `probe` until it gives a value, for at most `seconds`.
+template <typename Probe>
+auto waitFor(const char *what, Probe probe, double seconds = 30.0)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        if (auto found = probe())
+            return *found;
+        if (std::chrono::steady_clock::now() > end)
+            throw Failure(std::string("timed out waiting for ") + what);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+// A visible top-level window of the process whose title passes `accept`.
+HWND findWindow(DWORD process, const std::function<bool(HWND, const std::wstring &)> &accept)
+{
+    struct Search {
+        DWORD process;
+        const std::function<bool(HWND, const std::wstring &)> *accept;
+        HWND found;
+    } search{process, &accept, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto *s = reinterpret_cast<Search *>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->process || !IsWindowVisible(window))
+                return TRUE;
+            if ((*s->accept)(window, textOf(window))) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        LPARAM(&search));
+    return search.found;
+}
+
+// The text of a message box (its static text).
+std::wstring messageOf(HWND box)
+{
+    std::wstring text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (classOf(child) == L"Static" && !textOf(child).empty())
+            text = textOf(child);
+    return text;
+}
+
+HWND control(HWND dialog, int id)
+{
+    HWND handle = GetDlgItem(dialog, id);
+    if (!handle)
+        throw Failure("no control " + std::to_string(id));
+    return handle;
+}
+
+void notify(HWND dialog, int id, WORD code)
+{
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(control(dialog, id)));
+}
+
+// A button press that opens a window or ends one: posted, so its modal loop does not hold us.
+void press(HWND dialog, int id)
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+}
+
+void type(HWND dialog, int id, const std::string &text)
+{
+    SendMessageW(control(dialog, id), WM_SETTEXT, 0, LPARAM(wide(text).c_str()));
+    notify(dialog, id, EN_KILLFOCUS);
+}
+
+bool usable(HWND dialog, int id)
+{
+    HWND handle = GetDlgItem(dialog, id);
+    return handle && IsWindowEnabled(handle) && IsWindowVisible(handle);
+}
+
+std::string readFile(const std::wstring &path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in)
+        throw Failure("cannot read " + narrow(path));
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::wstring &path, const std::string &bytes)
+{
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out)
+        throw Failure("cannot write " + narrow(path));
+}
+
+// Starts a program; the process handle. `quiet`: its standard output goes nowhere.
+HANDLE start(const std::wstring &commandLine, bool quiet = false)
+{
+    std::wstring line = commandLine;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE nowhere = INVALID_HANDLE_VALUE;
+    if (quiet) {
+        nowhere = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = nowhere;
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
+    PROCESS_INFORMATION process = {};
+    const bool started =
+        CreateProcessW(nullptr, line.data(), nullptr, nullptr, quiet, 0, nullptr, nullptr, &startup, &process);
+    if (nowhere != INVALID_HANDLE_VALUE)
+        CloseHandle(nowhere);
+    if (!started)
+        throw Failure("cannot start " + narrow(commandLine));
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+DWORD finish(HANDLE process, const char *what, DWORD milliseconds = 60000)
+{
+    if (WaitForSingleObject(process, milliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 99);
+        CloseHandle(process);
+        throw Failure(std::string(what) + " did not end");
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return code;
+}
+
+// The window's picture as the screen shows it, as a 24-bit BMP.
+void shoot(HWND window, const std::wstring &folder, const wchar_t *name)
+{
+    if (folder.empty())
+        return;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = DWORD(file.bfOffBits + stride * height);
+    std::string bytes(reinterpret_cast<const char *>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char *>(&info.bmiHeader), sizeof info.bmiHeader);
+    bytes.append(static_cast<const char *>(bits), stride * height);
+    writeFile(folder + L"\\" + name + L".bmp", bytes);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+std::string settingsShotName(const std::wstring &title)
+{
+    if (title == L"CCE 2.70 Settings")
+        return "cce270-settings";
+    if (title == L"CCE SP settings")
+        return "ccesp-settings";
+    return "encoder-settings";
+}
+
+int run(const std::vector<std::wstring> &args)
+{
+    if (args.size() < 3)
+        throw Failure("usage: drive-tavro TAVRO.EXE TAVRO-CLI.EXE PATH\\Rebuilder.INF [--shots FOLDER]");
+    const std::wstring tavro = args[0], cli = args[1], inf = args[2];
+    const std::wstring shots = args.size() >= 5 && args[3] == L"--shots" ? args[4] : L"";
+    const std::wstring ecl = inf.substr(0, inf.size() - 3) + L"ECL";
+    const std::string originalInf = readFile(inf), originalEcl = readFile(ecl);
+
+    // ---- tavro.exe, driven through its controls ----
+    HANDLE process = start(L"\"" + tavro + L"\" \"" + inf + L"\"");
+    const DWORD id = GetProcessId(process);
+    std::vector<std::string> operations;
+    std::string settingsTitle;
+    try {
+        HWND main = waitFor("the main window", [&]() -> std::optional<HWND> {
+            HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == mainTitle; });
+            return w ? std::optional<HWND>(w) : std::nullopt;
+        });
+        HWND list = control(main, SegmentList);
+        waitFor("the segment list", [&]() -> std::optional<bool> {
+            return SendMessageW(list, LB_GETCOUNT, 0, 0) > 1 ? std::optional<bool>(true) : std::nullopt;
+        });
+
+        SendMessageW(list, LB_SETCURSEL, 1, 0);
+        notify(main, SegmentList, LBN_SELCHANGE);
+        wchar_t row[64] = {};
+        SendMessageW(list, LB_GETTEXT, 1, LPARAM(row));
+        int vts = 0, vobId = 0;
+        if (swscanf(row, L"VTS %d - Vob-ID %d", &vts, &vobId) != 2)
+            throw Failure("unexpected row text " + narrow(row));
+        const std::string segment = std::to_string(vts) + ":" + std::to_string(vobId);
+
+        if (!usable(main, AutosizedBox))
+            throw Failure("\"Autosized\" is not usable on " + segment);
+        if (SendMessageW(control(main, AutosizedBox), BM_GETCHECK, 0, 0) == BST_CHECKED) {
+            SendMessageW(control(main, AutosizedBox), BM_SETCHECK, BST_UNCHECKED, 0);
+            notify(main, AutosizedBox, BN_CLICKED);
+        }
+        if (!usable(main, BitrateEdit))
+            throw Failure("the bitrate field did not become usable");
+        type(main, BitrateEdit, "4321");
+        operations.push_back("--bitrate " + segment + "=4321");
+        shoot(main, shots, L"main-window");
+
+        press(main, SettingsButton);
+        HWND settings = waitFor("the settings window", [&]() -> std::optional<HWND> {
+            HWND w = findWindow(id, [&](HWND window, const std::wstring &title) {
+                return window != main && (title == L"CCE 2.70 Settings" || title == L"CCE SP settings"
+                                          || title == L"Encoder settings");
+            });
+            return w ? std::optional<HWND>(w) : std::nullopt;
+        });
+        settingsTitle = narrow(textOf(settings));
+        notify(settings, Gop12Radio, BN_CLICKED);
+        operations.push_back("--setting " + segment + "/gop=12");
+        if (SendMessageW(control(settings, Gop12Radio), BM_GETCHECK, 0, 0) != BST_CHECKED)
+            throw Failure("the GOP 12 radio button does not show as checked");
+        type(settings, MinBitrateEdit, "1500");
+        operations.push_back("--setting " + segment + "/min-bitrate=1500");
+        if (usable(settings, PassesList)) {
+            SendMessageW(control(settings, PassesList), CB_SETCURSEL, 3, 0);
+            notify(settings, PassesList, CBN_SELCHANGE);
+            operations.push_back("--setting " + segment + "/passes=5");
+        }
+        if (usable(settings, QualitySlider)) {
+            HWND slider = control(settings, QualitySlider);
+            SendMessageW(slider, TBM_SETPOS, TRUE, 20);
+            SendMessageW(settings, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 20), LPARAM(slider));
+            operations.push_back("--setting " + segment + "/quality=20");
+            if (textOf(control(settings, QualityNumber)) != L"20")
+                throw Failure("the quality number does not follow the slider");
+        }
+        shoot(settings, shots, wide(settingsShotName(textOf(settings))).c_str());
+        press(settings, IDOK);
+        waitFor("the settings window to close", [&]() -> std::optional<bool> {
+            return IsWindow(settings) ? std::nullopt : std::optional<bool>(true);
+        });
+
+        if (!shots.empty()) {
+            press(main, AboutButton);
+            HWND about = waitFor("the About box", [&]() -> std::optional<HWND> {
+                HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"About Tavro"; });
+                return w ? std::optional<HWND>(w) : std::nullopt;
+            });
+            shoot(about, shots, L"about");
+            press(about, IDOK);
+        }
+
+        press(main, SaveButton);
+        HWND box = waitFor("the message after saving", [&]() -> std::optional<HWND> {
+            HWND w = findWindow(id, [&](HWND window, const std::wstring &) {
+                return window != main && classOf(window) == L"#32770" && !messageOf(window).empty();
+            });
+            return w ? std::optional<HWND>(w) : std::nullopt;
+        });
+        if (messageOf(box) != L"Settings Saved")
+            throw Failure("saving said: " + narrow(messageOf(box)));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        waitFor("the message to close", [&]() -> std::optional<bool> {
+            return IsWindow(box) ? std::nullopt : std::optional<bool>(true);
+        });
+        press(main, ExitButton);
+        if (finish(process, "tavro.exe", 20000) != 0)
+            throw Failure("tavro.exe ended with a failure status");
+        process = nullptr;
+    } catch (...) {
+        if (process) {
+            TerminateProcess(process, 99);
+            CloseHandle(process);
+        }
+        throw;
+    }
+    const std::string guiInf = readFile(inf), guiEcl = readFile(ecl);
+    if (guiEcl == originalEcl)
+        throw Failure("the window's save left Rebuilder.ECL as it was");
+
+    // ---- the same operations with tavro-cli.exe, on the project as it was ----
+    writeFile(inf, originalInf);
+    writeFile(ecl, originalEcl);
+    for (const wchar_t *copy : {L".bak", L".original"}) {
+        DeleteFileW((inf + copy).c_str());
+        DeleteFileW((ecl + copy).c_str());
+    }
+    std::wstring line = L"\"" + cli + L"\" plan \"" + inf + L"\"";
+    for (const std::string &operation : operations) {
+        const std::size_t space = operation.find(' ');
+        line += L" " + wide(operation.substr(0, space)) + L" \"" + wide(operation.substr(space + 1)) + L"\"";
+    }
+    line += L" --save --keep-q";
+    if (finish(start(line, true), "tavro-cli.exe") != 0)
+        throw Failure("tavro-cli.exe failed: " + narrow(line));
+    const bool sameInf = readFile(inf) == guiInf, sameEcl = readFile(ecl) == guiEcl;
+    if (!sameInf || !sameEcl)
+        throw Failure(std::string("the window's save differs from tavro-cli's in ") + (sameInf ? "" : "Rebuilder.INF ")
+                      + (sameEcl ? "" : "Rebuilder.ECL"));
+
+    std::string summary;
+    for (const std::string &operation : operations)
+        summary += " " + operation;
+    std::printf("drive-tavro: %s: the window's save matches tavro-cli's for%s\n", settingsTitle.c_str(), summary.c_str());
+    return 0;
+}
+
+} // namespace
+
+int main()
+{
+    int count = 0;
+    LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> args;
+    for (int i = 1; i < count; ++i)
+        args.push_back(argv[i]);
+    LocalFree(argv);
+    try {
+        return run(args);
+    } catch (const Failure &failure) {
+        std::fprintf(stderr, "drive-tavro: FAILED: %s\n", failure.what());
+        return 1;
+    }
+}
