@@ -253,8 +253,13 @@ bool DialogBinder::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return false;
     }
     const Control *control = m_table.find(event.id);
-    if (!control)
+    if (!control) {
+        // Enter where no enabled default button can take it gives IDOK; in a window without an
+        // OK button it applies the edit that has the focus.
+        if (message == WM_COMMAND && event.id == IDOK && !m_rendering && !m_running && !m_detached)
+            return commitFocusedEdit();
         return false;
+    }
     event.kind = control->kind;
     // Drawing sends notifications of its own; a running command may move the focus.
     if (m_rendering || m_running || m_detached)

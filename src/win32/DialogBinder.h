@@ -29,7 +29,7 @@
 //   slider moved by the user (WM_HSCROLL/WM_VSCROLL)    position (only when it changed)
 // A button pressed from the keyboard while a writable edit has the focus commits that edit
 // first, since no focus change told the window about the typed text; Enter in such an edit
-// commits it and presses no button but OK.
+// commits it and presses no button but OK (in a window without OK it only commits).
 //
 // After each command the table is drawn again. While the binder draws, or while a command runs
 // (it may show a message box, which moves the focus), notifications are not forwarded.

@@ -61,7 +61,10 @@ std::wstring win32FilterString(const std::vector<Desktop::FileFilter> &filters)
 
 std::string quotedArgument(const std::string &argument)
 {
-    // Always quoted, even without blanks: the media player gets the script path in quotes.
+    // A switch stays bare ("-ecl", "-batch": the encoder reads them so); anything else is quoted
+    // even without blanks, as the media player's script path and the encoder's list path are.
+    if (!argument.empty() && argument[0] == '-' && argument.find_first_of(" \t\"") == std::string::npos)
+        return argument;
     std::string quoted = "\"";
     std::size_t backslashes = 0;
     for (char c : argument) {

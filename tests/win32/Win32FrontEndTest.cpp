@@ -260,6 +260,14 @@ TEST(Win32Binder, MainWindowRowAndCheckBoxReachTheirCommands)
     typeAndLeave(d, int(M::BitrateEdit), "5000");
     EXPECT_EQ(text(d, int(M::BitrateEdit)), window.bitrateText());
     EXPECT_NE(window.bitrateText(), "6000");
+
+    // Enter in the field applies it: the dialog manager sends IDOK, which the window has no button for.
+    const std::string typed = window.bitrateText();
+    SetFocus(item(d, int(M::BitrateEdit)));
+    SetWindowTextA(item(d, int(M::BitrateEdit)), "4500");
+    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_NE(window.bitrateText(), typed);
+    EXPECT_TRUE(IsWindow(d));
     DestroyWindow(d);
 }
 
@@ -273,7 +281,7 @@ TEST(Win32Desktop, QuotesEachArgumentAsTheRuntimeReadsItBack)
     };
     for (const Case &c : {Case{R"(C:\x\test.avs)", R"("C:\x\test.avs")"}, Case{"", R"("")"},
                           Case{R"(C:\a b\)", R"("C:\a b\\")"}, Case{R"(say "hi")", R"("say \"hi\"")"},
-                          Case{R"(a\"b)", R"("a\\\"b")"}})
+                          Case{R"(a\"b)", R"("a\\\"b")"}, Case{"-ecl", "-ecl"}, Case{"-a b", R"("-a b")"}})
         EXPECT_EQ(quotedArgument(c.argument), c.quoted) << c.argument;
 }
 

@@ -273,7 +273,7 @@ int run(const std::vector<std::wstring> &args)
         HWND main = waitFor("the main window", [&]() -> std::optional<HWND> {
             HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == mainTitle; });
             return w ? std::optional<HWND>(w) : std::nullopt;
-        });
+        }, 60.0);
         HWND list = control(main, SegmentList);
         waitFor("the segment list", [&]() -> std::optional<bool> {
             return SendMessageW(list, LB_GETCOUNT, 0, 0) > 1 ? std::optional<bool>(true) : std::nullopt;
@@ -362,6 +362,15 @@ int run(const std::vector<std::wstring> &args)
             throw Failure("tavro.exe ended with a failure status");
         process = nullptr;
     } catch (...) {
+        // What the program shows instead, for the report.
+        findWindow(id, [](HWND window, const std::wstring &title) {
+            std::fprintf(stderr, "drive-tavro: tavro.exe shows \"%s\" (%s): %s\n", narrow(title).c_str(),
+                         narrow(classOf(window)).c_str(), narrow(messageOf(window)).c_str());
+            return false;
+        });
+        DWORD code = 0;
+        if (process && GetExitCodeProcess(process, &code) && code != STILL_ACTIVE)
+            std::fprintf(stderr, "drive-tavro: tavro.exe ended with status %lu\n", (unsigned long)code);
         if (process) {
             TerminateProcess(process, 99);
             CloseHandle(process);
