@@ -73,5 +73,5 @@ void AboutBox::openHomePage()
 {
     const QString page = homePage();
     if (!m_desktop.openUrl(page.toStdString()))
-        m_desktop.showMessage("Error opening web page \n" + page.toStdString());
+        m_desktop.showMessage("Error opening the user guide \n" + QDir::toNativeSeparators(page).toStdString());
 }

@@ -1,80 +1,32 @@
 #include "app/MainWindow.h"
 
-#include "common/Format.h"
 #include "encoder/EncoderKinds.h"
+#include "planning/Labels.h"
 #include "platform/Desktop.h"
+#include "platform/TypedFields.h"
+#include "scripts/Preview.h"
 #include "settings/AppSettings.h"
 
-#include <array>
-#include <charconv>
 #include <climits>
-#include <cstdlib>
-
-using Control = MainWindow::Control;
+#include <cmath>
 
 namespace {
 
-struct ControlInfo {
-    Control control;
-    const char *caption;
-    bool enabled; // before any project is loaded
+// The order the window lays its controls out in.
+constexpr MainWindow::Id layoutOrder[] = {
+    MainWindow::LoadButton,        MainWindow::SegmentListLabel,  MainWindow::SegmentList,
+    MainWindow::TotalSizeLabel,    MainWindow::TotalSizeEdit,     MainWindow::PropertiesGroup,
+    MainWindow::AutosizedBox,      MainWindow::TweakedBox,        MainWindow::BitrateLabel,
+    MainWindow::BitrateEdit,       MainWindow::ReductionLabel,    MainWindow::ReductionEdit,
+    MainWindow::ReductionSlider,   MainWindow::DurationLabel,     MainWindow::DurationEdit,
+    MainWindow::SegmentSizeLabel,  MainWindow::SegmentSizeEdit,   MainWindow::VbrRadio,
+    MainWindow::OpvRadio,          MainWindow::CustomQButton,     MainWindow::OpvForSmallBox,
+    MainWindow::OptimizationGroup, MainWindow::TweakCellsButton,  MainWindow::ScriptEditorButton,
+    MainWindow::SettingsButton,    MainWindow::PreviewButton,     MainWindow::LinkButton,
+    MainWindow::HideBox,           MainWindow::ResetButton,       MainWindow::GlobalOptionsButton,
+    MainWindow::SaveButton,        MainWindow::ExitButton,        MainWindow::AboutButton,
+    MainWindow::StatusEdit,
 };
-
-const std::array<ControlInfo, 26> controlTable = {{
-    {Control::AutosizedBox, "&Autosized", false},
-    {Control::BitrateEdit, "Bitrate", false},
-    {Control::TweakedBox, "Tweaked", false},
-    {Control::ReductionEdit, "Reduction", true},
-    {Control::TweakCellsButton, "&Tweak Cells", false},
-    {Control::SegmentSizeEdit, "Vob-ID Video size %", true},
-    {Control::ResetButton, "&Reset Bitrates", false},
-    {Control::SaveButton, "&Save Settings", false},
-    {Control::ExitButton, "E&xit", true},
-    {Control::LoadButton, "&Load RB Settings", true},
-    {Control::TotalSizeEdit, "Total Video Size %", true},
-    {Control::PreviewButton, "&Preview", false},
-    {Control::DurationEdit, "Duration", true},
-    {Control::HideBox, "&Hide Vob-IDs of insignificant size", false},
-    {Control::LinkButton, "Vob-&ID Link", false},
-    {Control::ReductionSlider, "", false},
-    {Control::SettingsButton, "&CCE Settings", false},
-    {Control::GlobalOptionsButton, "&Global Options", false},
-    {Control::ScriptEditorButton, "AVS &Editing", false},
-    {Control::OpvForSmallBox, "Enable OPV for small Vob-IDs", false},
-    {Control::SegmentList, "Vob-ID", true},
-    {Control::VbrRadio, "VBR", false},
-    {Control::OpvRadio, "OPV", false},
-    {Control::CustomQButton, "Set Custom Q", false},
-    {Control::AboutButton, "?", true},
-    {Control::StatusEdit, "", true},
-}};
-
-// The buttons the load rules switch on and off together.
-constexpr std::array<Control, 8> projectControls = {
-    Control::ResetButton, Control::SaveButton,          Control::PreviewButton,      Control::HideBox,
-    Control::SettingsButton, Control::ScriptEditorButton, Control::GlobalOptionsButton, Control::OpvForSmallBox,
-};
-
-// Controls that act on the selected segment. The load rules enable some of them for the whole
-// project, but without a selected row there is no segment for them to act on.
-bool actsOnSegment(Control control)
-{
-    switch (control) {
-    case Control::AutosizedBox:
-    case Control::BitrateEdit:
-    case Control::ReductionSlider:
-    case Control::TweakCellsButton:
-    case Control::PreviewButton:
-    case Control::SettingsButton:
-    case Control::ScriptEditorButton:
-    case Control::VbrRadio:
-    case Control::OpvRadio:
-    case Control::CustomQButton:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // The segment percentage without the 0.01 clamp, as Reset Bitrates shows it.
 float unclampedSizePercent(const Project &project, const Segment &segment)
@@ -84,55 +36,129 @@ float unclampedSizePercent(const Project &project, const Segment &segment)
     return float(double(segment.size()) / double(project.targetTotalSize) * 100.0);
 }
 
-unsigned shownBitrate(const Segment &segment)
+int shownBitrate(const Segment &segment)
 {
     const int average = segment.averageBitrate();
-    return average > 0 ? unsigned(average) : 0u;
+    return average > 0 ? average : 0;
 }
 
 } // namespace
 
-const std::vector<Control> &MainWindow::controls()
+MainWindow::MainWindow(Project &project, Desktop &desktop, AppSettings &settings, std::string settingsFolder)
+    : m_project(project), m_desktop(desktop), m_settings(settings), m_settingsFolder(std::move(settingsFolder))
 {
-    static const std::vector<Control> all = [] {
-        std::vector<Control> list;
-        for (const ControlInfo &info : controlTable)
-            list.push_back(info.control);
-        return list;
-    }();
-    return all;
-}
-
-MainWindow::MainWindow(Project &project, Desktop &desktop, AppSettings &settings)
-    : m_project(project), m_desktop(desktop), m_settings(settings)
-{
-    for (const ControlInfo &info : controlTable)
-        m_enabled[info.control] = info.enabled;
     // The window may be created over a project that is already loaded (tavro-cli, tests).
     if (m_project.isLoaded())
-        applyLoadRules(true);
+        buildList();
+    m_savedPlan = planOf(m_project);
 }
 
-bool MainWindow::isEnabled(Control control) const
+// ---- The controls ----------------------------------------------------------------------------
+
+ControlTable MainWindow::controls() const
 {
-    const auto found = m_enabled.find(control);
-    if (found == m_enabled.end() || !found->second)
-        return false;
-    return !actsOnSegment(control) || selectedSegment() != nullptr;
+    ControlTable table;
+    for (Id id : layoutOrder)
+        table.add(id, control(id));
+    return table;
 }
 
-void MainWindow::setEnabled(Control control, bool enabled)
+Control MainWindow::control(Id id) const
 {
-    m_enabled[control] = enabled;
-}
+    const Segment *segment = selectedSegment();
+    const bool loaded = m_project.isLoaded();
+    // The figures of a segment are empty, not 0, while there is none.
+    auto figure = [segment](auto show) { return readOnlyEdit(segment ? show(*segment) : std::string()); };
 
-std::string MainWindow::caption(Control control) const
-{
-    if (control == Control::SettingsButton)
-        return m_settingsCaption;
-    for (const ControlInfo &info : controlTable)
-        if (info.control == control)
-            return info.caption;
+    switch (id) {
+    case LoadButton:
+        return button("&Load RB Settings");
+    case SegmentListLabel:
+        return label("Vob-ID");
+    case SegmentList:
+        return list(m_rows, m_selectedRow);
+    case TotalSizeLabel:
+        return label("Total Video Size %");
+    case TotalSizeEdit:
+        return readOnlyEdit(loaded ? labels::floatText(planning::totalVideoSizePercent(m_project)) : std::string());
+    case PropertiesGroup:
+        return group("Properties");
+    case AutosizedBox:
+        return checkBox("&Autosized", segment && segment->autosized)
+            .enable(segment && segment->significantCells != 0);
+    case TweakedBox:
+        // An indicator only; cell tweaks mean something for VBR segments only.
+        return checkBox("Tweaked", segment && segment->tweaked && segment->vbrMode).enable(false);
+    case BitrateLabel:
+        return label("Bitrate");
+    case BitrateEdit:
+        return edit(segment ? std::to_string(shownBitrate(*segment)) : std::string())
+            .enable(segment && !segment->autosized);
+    case ReductionLabel:
+        return label("Reduction");
+    case ReductionEdit:
+        return figure([](const Segment &s) { return labels::doubleText(s.reductionPercent()); });
+    case ReductionSlider:
+        return slider(0, planning::sliderPositions, m_sliderPosition).enable(segment && !segment->autosized);
+    case DurationLabel:
+        return label("Duration");
+    case DurationEdit:
+        return figure([](const Segment &s) { return s.durationText(); });
+    case SegmentSizeLabel:
+        return label("Vob-ID Video size %");
+    case SegmentSizeEdit:
+        return figure([this](const Segment &s) {
+            return labels::floatText(m_shareUnclamped ? unclampedSizePercent(m_project, s)
+                                                : planning::videoSizePercent(m_project, s));
+        });
+    case VbrRadio:
+    case OpvRadio: {
+        // A small VBR segment may switch to OPV only once "Enable OPV for small Vob-IDs" is ticked.
+        const bool switchable = segment && segment->significantCells != 0 && cceKind(m_project.cceType).switchesVbrOpv
+                                && (!planning::isSmallSegment(*segment) || !segment->vbrMode || m_opvForSmall);
+        if (id == VbrRadio)
+            return radio("VBR", segment && segment->vbrMode).enable(switchable);
+        return radio("OPV", segment && !segment->vbrMode).enable(switchable);
+    }
+    case CustomQButton:
+        return button("Set Custom Q")
+            .enable(segment && !segment->vbrMode && segment->significantCells != 0
+                    && cceKind(m_project.cceType).switchesVbrOpv);
+    case OpvForSmallBox:
+        return checkBox("Enable OPV for small Vob-IDs", m_opvForSmall).enable(loaded);
+    case OptimizationGroup:
+        return group("Vob-ID Optimization");
+    case TweakCellsButton:
+        // Cell tweaks are for VBR segments only.
+        return button("&Tweak Cells").enable(segment && !segment->autosized && segment->vbrMode);
+    case ScriptEditorButton:
+        return button("AVS &Editing").enable(segment != nullptr);
+    case SettingsButton:
+    {
+        // Enabled only where a settings window exists for the project's encoder.
+        const char *caption = encoderModeKind(m_project.encoderMode).settingsCaption;
+        return button(caption ? caption : "&CCE Settings")
+            .enable(segment && settingsWindow(m_project.encoderMode, m_project.cceType) != SettingsWindow::None);
+    }
+    case PreviewButton:
+        return button("&Preview").enable(segment != nullptr);
+    case LinkButton:
+        return button("Vob-&ID Link").enable(m_rows.size() > 1);
+    case HideBox:
+        return checkBox("&Hide Vob-IDs of insignificant size", m_hideInsignificant).enable(loaded);
+    case ResetButton:
+        return button("&Reset Bitrates").enable(loaded);
+    case GlobalOptionsButton:
+        return button("&Global Options").enable(loaded);
+    case SaveButton:
+        return button("&Save Settings").enable(loaded);
+    case ExitButton:
+        return button("E&xit");
+    case AboutButton:
+        return button("?");
+    case StatusEdit:
+        return readOnlyEdit(labels::estimateStatusText(m_project));
+    }
     return {};
 }
 
@@ -149,216 +175,105 @@ MainWindow::SettingsDialog MainWindow::settingsDialog() const
     return SettingsDialog::None;
 }
 
-std::string MainWindow::formatFloat(float value)
-{
-    return formatGeneral(double(value), 6);
-}
-
-std::string MainWindow::formatDouble(double value)
-{
-    return formatGeneral(value, 15);
-}
-
-std::string MainWindow::bitrateText() const
-{
-    return std::to_string(bitrateValue);
-}
-
-std::string MainWindow::reductionText() const
-{
-    return formatDouble(reductionValue);
-}
-
-std::string MainWindow::segmentSizeText() const
-{
-    return formatFloat(segmentSizePercent);
-}
-
-std::string MainWindow::totalSizeText() const
-{
-    return formatFloat(totalSizePercent);
-}
-
-std::string MainWindow::rowText(const Project &project, int segmentIndex)
-{
-    const Segment &segment = project.segment(segmentIndex);
-    const int vobId = segment.cells.empty() ? 0 : segment.cells.front().vobId;
-    // The width follows the number of segments, not the Vob-ID, so a long list stays aligned.
-    if (project.lastSegmentIndex() >= 999)
-        return cformat("VTS %2d - Vob-ID %4d", segment.vts, vobId);
-    return cformat("VTS %2d - Vob-ID %3d", segment.vts, vobId);
-}
-
-std::string MainWindow::statusTextOf(const Project &project)
-{
-    if (project.overheadSize == 0)
-        return {};
-    return cformat("DVD Estimated Size: %lld MB  -   RB TargetSectors %lld",
-                   (long long)planning::estimatedMegabytes(project), (long long)planning::estimatedSectors(project));
-}
-
-bool MainWindow::readBitrateText(const std::string &text)
-{
-    std::size_t begin = text.find_first_not_of(" \t");
-    std::size_t end = text.find_last_not_of(" \t");
-    unsigned value = 0;
-    bool ok = begin != std::string::npos;
-    if (ok) {
-        const char *first = text.data() + begin;
-        const char *last = text.data() + end + 1;
-        const auto [stop, error] = std::from_chars(first, last, value);
-        ok = error == std::errc() && stop == last;
-    }
-    if (!ok) {
-        m_desktop.showMessage(badBitrateMessage, Desktop::Icon::Error);
-        return false;
-    }
-    bitrateValue = value;
-    return true;
-}
-
 int MainWindow::rowOf(int segmentIndex) const
 {
-    for (std::size_t row = 0; row < rowMap.size(); ++row)
-        if (rowMap[row] == segmentIndex)
+    for (std::size_t row = 0; row < m_rowMap.size(); ++row)
+        if (m_rowMap[row] == segmentIndex)
             return int(row);
     return -1;
 }
 
 Segment *MainWindow::selectedSegment()
 {
-    if (currentSegment < 0 || currentSegment > m_project.lastSegmentIndex())
+    if (m_currentSegment < 0 || m_currentSegment > m_project.lastSegmentIndex())
         return nullptr;
-    return &m_project.segment(currentSegment);
+    return &m_project.segment(m_currentSegment);
 }
 
 const Segment *MainWindow::selectedSegment() const
 {
-    if (currentSegment < 0 || currentSegment > m_project.lastSegmentIndex())
+    if (m_currentSegment < 0 || m_currentSegment > m_project.lastSegmentIndex())
         return nullptr;
-    return &m_project.segment(currentSegment);
+    return &m_project.segment(m_currentSegment);
 }
 
-// ---- Rules ---------------------------------------------------------------------------------
-
-void MainWindow::applyLoadRules(bool loaded)
+std::vector<MainWindow::SegmentPlan> MainWindow::planOf(const Project &project)
 {
-    if (!loaded) {
-        for (Control control : projectControls)
-            setEnabled(control, false);
-        // The rows of the previous project would point at segments that are gone.
-        rows.clear();
-        rowMap.clear();
-        selectedRow = -1;
-        setEnabled(Control::LinkButton, false);
-        clearSegmentFields();
-        refresh();
-        return;
+    std::vector<SegmentPlan> plan;
+    plan.reserve(project.segments.size());
+    for (const Segment &segment : project.segments) {
+        SegmentPlan entry;
+        entry.vbrMode = segment.vbrMode;
+        entry.settings = segment.settings;
+        entry.bitrates.reserve(segment.cells.size());
+        for (const Cell &cell : segment.cells)
+            entry.bitrates.push_back(cell.bitrate);
+        plan.push_back(std::move(entry));
     }
-    buildList();
-    for (Control control : projectControls)
-        setEnabled(control, true);
-    if (const char *caption = encoderModeKind(m_project.encoderMode).settingsCaption)
-        m_settingsCaption = caption;
-    else
-        setEnabled(Control::SettingsButton, false);
+    return plan;
+}
+
+bool MainWindow::planChanged() const
+{
+    return planOf(m_project) != m_savedPlan;
+}
+
+// ---- Rules -----------------------------------------------------------------------------------
+
+planning::SliderRange MainWindow::sliderRange() const
+{
+    const Segment *segment = selectedSegment();
+    return segment ? planning::segmentSliderRange(*segment) : planning::SliderRange();
+}
+
+void MainWindow::clearList()
+{
+    // The rows of a previous project would point at segments that are gone.
+    m_rows.clear();
+    m_rowMap.clear();
+    m_selectedRow = -1;
+    selectionRules();
 }
 
 void MainWindow::buildList()
 {
-    rows.clear();
-    rowMap.clear();
+    m_rows.clear();
+    m_rowMap.clear();
     for (int index = 0; index <= m_project.lastSegmentIndex(); ++index) {
-        if (!planning::isListed(m_project, m_project.segment(index), hideInsignificant))
+        if (!planning::isListed(m_project, m_project.segment(index), m_hideInsignificant))
             continue;
-        rows.push_back(rowText(m_project, index));
-        rowMap.push_back(index);
+        m_rows.push_back(labels::segmentRow(m_project, index));
+        m_rowMap.push_back(index);
     }
-    totalSizePercent = planning::totalVideoSizePercent(m_project);
     // Every segment may be hidden (a project of a thousand equal segments): then nothing is
     // selected rather than a row that does not exist.
-    selectedRow = rows.empty() ? -1 : 0;
-    setEnabled(Control::LinkButton, rows.size() > 1);
+    m_selectedRow = m_rows.empty() ? -1 : 0;
     selectionRules();
-}
-
-void MainWindow::clearSegmentFields()
-{
-    currentSegment = -1;
-    autosizedBox = false;
-    tweakedBox = false;
-    bitrateValue = 0;
-    segmentSizePercent = 0.0f;
-    reductionValue = 0.0;
-    sliderPosition = 0;
-    durationValue.clear();
-    vbrChecked = false;
-    opvChecked = false;
-    sliderRange = planning::SliderRange();
-    for (Control control : {Control::AutosizedBox, Control::BitrateEdit, Control::ReductionSlider,
-                            Control::TweakCellsButton, Control::VbrRadio, Control::OpvRadio, Control::CustomQButton})
-        setEnabled(control, false);
 }
 
 void MainWindow::selectionRules()
 {
-    if (selectedRow < 0 || selectedRow >= int(rowMap.size())) {
-        clearSegmentFields();
-        refresh();
-        return;
-    }
-    currentSegment = rowMap[std::size_t(selectedRow)];
-    const Segment &segment = m_project.segment(currentSegment);
-    autosizedBox = segment.autosized;
-    updateSegmentControls();
-    sliderRange = planning::segmentSliderRange(segment);
+    m_currentSegment = m_selectedRow >= 0 && m_selectedRow < int(m_rowMap.size())
+                           ? m_rowMap[std::size_t(m_selectedRow)]
+                           : -1;
     refresh();
     positionSlider();
-    durationValue = segment.durationText();
-    const bool significant = segment.significantCells != 0;
-    setEnabled(Control::AutosizedBox, significant);
-    const bool modeSwitch = significant && cceKind(m_project.cceType).switchesVbrOpv
-                            && (!planning::isSmallSegment(segment) || !segment.vbrMode || opvForSmall);
-    setEnabled(Control::VbrRadio, modeSwitch);
-    setEnabled(Control::OpvRadio, modeSwitch);
-}
-
-void MainWindow::updateSegmentControls()
-{
-    const Segment *segment = selectedSegment();
-    if (!segment)
-        return;
-    setEnabled(Control::BitrateEdit, !segment->autosized);
-    setEnabled(Control::ReductionSlider, !segment->autosized);
-    // Cell tweaks are for VBR segments only.
-    setEnabled(Control::TweakCellsButton, !segment->autosized && segment->vbrMode);
 }
 
 void MainWindow::refresh()
 {
-    totalSizePercent = planning::totalVideoSizePercent(m_project);
-    statusText = statusTextOf(m_project);
-    const Segment *segment = selectedSegment();
-    if (!segment)
-        return;
-    tweakedBox = segment->tweaked && segment->vbrMode;
-    bitrateValue = shownBitrate(*segment);
-    segmentSizePercent = planning::videoSizePercent(m_project, *segment);
-    reductionValue = segment->reductionPercent();
-    vbrChecked = segment->vbrMode;
-    opvChecked = !segment->vbrMode;
-    setEnabled(Control::CustomQButton,
-               !segment->vbrMode && segment->significantCells != 0 && cceKind(m_project.cceType).switchesVbrOpv);
+    m_shareUnclamped = false;
 }
 
 void MainWindow::positionSlider()
 {
-    sliderPosition = sliderRange.position(reductionValue);
+    const Segment *segment = selectedSegment();
+    m_sliderPosition = segment ? sliderRange().position(segment->reductionPercent()) : 0;
 }
 
-// ---- Commands ------------------------------------------------------------------------------
+// ---- Commands --------------------------------------------------------------------------------
 
-bool MainWindow::load()
+bool MainWindow::loadClicked()
 {
     const std::optional<std::string> path = m_desktop.chooseOpenFile(
         "Open Rebuilder.inf ...", parseFilterString("Rebuilder.inf|REBUILDER.INF||"), "REBUILDER.INF");
@@ -369,56 +284,60 @@ bool MainWindow::load()
 
 bool MainWindow::loadFrom(const std::string &infPath)
 {
-    const bool ok = m_project.load(infPath, m_desktop);
-    applyLoadRules(ok && m_project.isLoaded());
+    const bool ok = m_project.load(infPath, m_desktop) && m_project.isLoaded();
+    if (ok)
+        buildList();
+    else
+        clearList();
+    m_savedPlan = planOf(m_project);
     return ok;
 }
 
-void MainWindow::selectRow(int row)
+void MainWindow::rowSelected(int row)
 {
-    if (row < 0 || row >= int(rowMap.size()))
+    if (row < 0 || row >= int(m_rowMap.size()))
         return;
-    selectedRow = row;
+    m_selectedRow = row;
     selectionRules();
 }
 
-void MainWindow::autosizedClicked()
+void MainWindow::autosizedClicked(bool checked)
 {
     Segment *segment = selectedSegment();
-    if (!segment || !isEnabled(Control::AutosizedBox))
+    if (!segment || !isEnabled(AutosizedBox))
         return;
-    segment->autosized = autosizedBox;
-    updateSegmentControls();
+    segment->autosized = checked;
     // Clearing the box only frees the segment; its bitrates stay until the user sets them.
-    if (autosizedBox) {
-        m_project.autosize(hideInsignificant);
+    if (checked) {
+        m_project.autosize(m_hideInsignificant);
         refresh();
         positionSlider();
     }
 }
 
-void MainWindow::bitrateTyped()
+void MainWindow::bitrateTyped(const std::string &text)
 {
     Segment *segment = selectedSegment();
-    if (!segment || !isEnabled(Control::BitrateEdit))
+    if (!segment || !isEnabled(BitrateEdit))
         return;
-    if (bitrateValue == shownBitrate(*segment))
+    const std::optional<int> value = readPositiveInteger(m_desktop, text);
+    if (!value || *value == shownBitrate(*segment))
         return;
     // The cells are capped at their source size long before this, and one more must still fit.
-    const int typed = bitrateValue >= unsigned(INT_MAX) ? INT_MAX - 1 : int(bitrateValue);
+    const int typed = *value >= INT_MAX ? INT_MAX - 1 : *value;
     // One above the typed value makes up for the truncation of every cell's bitrate.
     segment->setAverageBitrate(typed + 1);
-    m_project.autosize(hideInsignificant);
+    m_project.autosize(m_hideInsignificant);
     refresh();
     positionSlider();
 }
 
-void MainWindow::sliderMoved()
+void MainWindow::sliderMoved(int position)
 {
-    const Segment *segment = selectedSegment();
-    if (!segment || segment->autosized)
+    if (!isEnabled(ReductionSlider))
         return;
-    reductionChosen(sliderRange.reduction(sliderPosition));
+    m_sliderPosition = position < 0 ? 0 : position > planning::sliderPositions ? planning::sliderPositions : position;
+    reductionChosen(sliderRange().reduction(m_sliderPosition));
 }
 
 void MainWindow::reductionChosen(double percent)
@@ -427,70 +346,33 @@ void MainWindow::reductionChosen(double percent)
     if (!segment || segment->autosized)
         return;
     // The slider reports every redraw; only a real move re-plans.
-    if (!(std::abs(percent - reductionValue) > 0.01))
+    if (!(std::abs(percent - segment->reductionPercent()) > 0.01))
         return;
     segment->setReductionPercent(percent);
-    m_project.autosize(hideInsignificant);
+    m_project.autosize(m_hideInsignificant);
     refresh();
 }
 
-void MainWindow::hideClicked()
+void MainWindow::hideClicked(bool checked)
 {
-    if (!m_project.isLoaded())
+    if (!isEnabled(HideBox))
         return;
+    m_hideInsignificant = checked;
     buildList();
 }
 
-void MainWindow::opvForSmallClicked()
+void MainWindow::opvForSmallClicked(bool checked)
 {
+    if (!isEnabled(OpvForSmallBox))
+        return;
+    m_opvForSmall = checked;
     selectionRules();
-}
-
-void MainWindow::resetBitrates()
-{
-    if (!m_project.isLoaded())
-        return;
-    m_project.resetBitrates();
-    totalSizePercent = planning::totalVideoSizePercent(m_project);
-    // The disc estimate follows the bitrates; left alone it would show the plan just undone.
-    statusText = statusTextOf(m_project);
-    const Segment *segment = selectedSegment();
-    if (!segment)
-        return;
-    tweakedBox = segment->tweaked;
-    bitrateValue = shownBitrate(*segment);
-    segmentSizePercent = unclampedSizePercent(m_project, *segment);
-    reductionValue = segment->reductionPercent();
-    positionSlider();
-    autosizedBox = segment->autosized;
-    updateSegmentControls();
-}
-
-bool MainWindow::save(const Project::PredictionStep &predict)
-{
-    if (!m_project.isLoaded())
-        return false;
-    totalSizePercent = planning::totalVideoSizePercent(m_project);
-    if (totalSizePercent > planning::oversizeThreshold && !m_desktop.askYesNo(oversizeQuestion))
-        return false;
-    return saveWithoutAsking(predict);
-}
-
-bool MainWindow::saveWithoutAsking(const Project::PredictionStep &predict)
-{
-    if (!m_project.isLoaded())
-        return false;
-    if (!m_project.save(m_desktop, predict))
-        return false;
-    m_desktop.showMessage(savedMessage);
-    refresh();
-    return true;
 }
 
 void MainWindow::vbrClicked()
 {
     Segment *segment = selectedSegment();
-    if (!segment || !isEnabled(Control::VbrRadio))
+    if (!segment || !isEnabled(VbrRadio))
         return;
     segment->vbrMode = true;
     segment->replanned = false;
@@ -501,7 +383,7 @@ void MainWindow::vbrClicked()
 void MainWindow::opvClicked()
 {
     Segment *segment = selectedSegment();
-    if (!segment || !isEnabled(Control::OpvRadio))
+    if (!segment || !isEnabled(OpvRadio))
         return;
     segment->vbrMode = false;
     segment->replanned = true;
@@ -509,45 +391,77 @@ void MainWindow::opvClicked()
     selectionRules();
 }
 
-bool MainWindow::exitRequested()
+void MainWindow::resetClicked()
 {
-    if (m_project.scriptsModified)
-        return m_desktop.askYesNo(exitQuestion);
+    if (!isEnabled(ResetButton))
+        return;
+    // No automatic distribution here: the loaded plan is what the user asked for.
+    m_project.resetBitrates();
+    positionSlider();
+    m_shareUnclamped = true;
+}
+
+bool MainWindow::saveClicked(const Project::PredictionStep &predict)
+{
+    if (!isEnabled(SaveButton))
+        return false;
+    if (planning::totalVideoSizePercent(m_project) > planning::oversizeThreshold
+        && !m_desktop.askYesNo(oversizeQuestion))
+        return false;
+    return saveWithoutAsking(predict);
+}
+
+bool MainWindow::saveWithoutAsking(const Project::PredictionStep &predict)
+{
+    if (!m_project.isLoaded())
+        return false;
+    if (!m_project.save(m_desktop, predict))
+        return false;
+    m_savedPlan = planOf(m_project);
+    m_desktop.showMessage(savedMessage);
+    refresh();
     return true;
 }
 
 void MainWindow::previewClicked()
 {
-    if (selectedSegment() && isEnabled(Control::PreviewButton) && previewHook)
-        previewHook(currentSegment);
+    const Segment *segment = selectedSegment();
+    if (segment && isEnabled(PreviewButton))
+        writeTestScript(*segment, m_settings, m_settingsFolder, m_desktop);
+}
+
+bool MainWindow::exitRequested()
+{
+    if (m_project.scriptsModified)
+        return m_desktop.askYesNo(exitQuestion);
+    // Nothing is saved on the way out, so a plan made since the last save would be lost.
+    if (planChanged())
+        return m_desktop.askYesNo(unsavedPlanQuestion);
+    return true;
 }
 
 void MainWindow::afterTweakCells()
 {
-    const Segment *segment = selectedSegment();
-    if (!segment)
+    if (!selectedSegment())
         return;
-    m_project.autosize(hideInsignificant);
-    sliderRange = planning::segmentSliderRange(*segment);
+    m_project.autosize(m_hideInsignificant);
     refresh();
     positionSlider();
 }
 
 void MainWindow::afterLinkVobIds()
 {
-    if (!m_project.isLoaded()) {
-        applyLoadRules(false);
-        return;
-    }
-    buildList();
+    if (m_project.isLoaded())
+        buildList();
+    else
+        clearList();
 }
 
 void MainWindow::afterGlobalOptions()
 {
     if (!m_project.isLoaded())
         return;
-    m_project.autosize(hideInsignificant);
-    totalSizePercent = planning::totalVideoSizePercent(m_project);
+    m_project.autosize(m_hideInsignificant);
     selectionRules();
 }
 

@@ -1,5 +1,7 @@
 #include "app/QtDesktop.h"
 
+#include "app/ControlBinder.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -80,19 +82,27 @@ bool QtDesktop::askYesNo(const std::string &text, const std::string &caption)
 std::optional<std::string> QtDesktop::chooseOpenFile(const std::string &title, const std::vector<FileFilter> &filters,
                                                      const std::string &defaultName)
 {
-    QFileDialog dialog(nullptr, q(title));
+    QFileDialog dialog(QApplication::activeWindow(), q(title));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The filter shows its description ("Rebuilder.inf"), not the pattern that makes it match
+    // in any letter case.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     QStringList nameFilters;
     for (const FileFilter &filter : filters)
         nameFilters << q(qtNameFilter(filter));
     if (!nameFilters.isEmpty())
         dialog.setNameFilters(nameFilters);
+    // Each chooser starts where the user last found a file in this run.
+    if (!m_lastFolder.empty())
+        dialog.setDirectory(q(m_lastFolder));
     if (!defaultName.empty())
         dialog.selectFile(q(defaultName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (runChildDialog(nullptr, dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString();
+    const QString chosen = dialog.selectedFiles().first();
+    m_lastFolder = QFileInfo(chosen).absolutePath().toStdString();
+    return QDir::toNativeSeparators(chosen).toStdString();
 }
 
 bool QtDesktop::startProgram(const std::string &program, const std::vector<std::string> &arguments)

@@ -19,6 +19,9 @@ public:
                              const std::string &workingFolder, bool minimized) override;
     void processEvents() override;
     void exitProgram(int status) override;
+
+private:
+    std::string m_lastFolder; // of the last file chosen in this run
 };
 
 // Qt's name filter for one pair: "description (pattern)", with the pattern made to match in

@@ -5,6 +5,8 @@
 #include "settings/AppSettings.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <clocale>
 
@@ -23,8 +25,12 @@ int main(int argc, char *argv[])
 
     QtDesktop desktop;
     Project project;
-    MainWindow window(project, desktop, settings);
-    MainWindowView view(window, desktop, settings, folder);
+    MainWindow window(project, desktop, settings, folder);
+    // "tavro PATH/Rebuilder.INF" opens that project, as if it had been chosen with Load.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        window.loadFrom(QDir::toNativeSeparators(QFileInfo(arguments.at(1)).absoluteFilePath()).toStdString());
+    MainWindowView view(window);
     view.show();
     return app.exec();
 }

@@ -7,7 +7,9 @@
 
 const char *const usageText =
     "usage: tavro-cli show <path to Rebuilder.INF> [--json]\n"
-    "       tavro-cli plan <path to Rebuilder.INF> [OPERATION ...] [--hide on|off] [--json] [--save [--keep-q]]\n"
+    "       tavro-cli plan <path to Rebuilder.INF> [OPERATION ...] [--hide on|off] [--json]\n"
+    "                      [--save [--keep-q | --predict [PREDICTION OPTION ...]]]\n"
+    "       tavro-cli restore <path to Rebuilder.INF>\n"
     "\n"
     "SEG is V:O (title set V, first Vob-ID O) or #N (segment index N, from 0); CELL is a cell index\n"
     "inside the segment, from 0. Operations run left to right, as the main window's commands do:\n"
@@ -19,6 +21,8 @@ const char *const usageText =
     "  --link SEG,SEG[,...]     Link Vob-IDs: link the selected segments\n"
     "  --link-all SEG           Link Vob-IDs: link all in SEG's title set\n"
     "  --output-percent P       Global Options: output size P % (1 to 200)\n"
+    "  --set-q SEG=calculated   Set Custom Q: the Q factor is predicted at the next save\n"
+    "  --set-q SEG=Q            Set Custom Q: the Q factor is set to Q (1 to 128)\n"
     "  --reset                  Reset Bitrates\n"
     "  --setting SEG/NAME=VALUE the settings window: set one control (NAME and VALUE below)\n"
     "  --preset SEG=NAME        the settings window: a filter preset, none|natural|cg|animation\n"
@@ -27,6 +31,17 @@ const char *const usageText =
     "  --hide on|off            hide Vob-IDs of insignificant size (default on)\n"
     "  --json                   print the project as JSON\n"
     "  --save                   save the project; --keep-q keeps the Q factors of replanned OPV segments\n"
+    "  --predict                with --save: predict the Q factors of replanned OPV segments by\n"
+    "                           encoding samples with CCE, as the desktop program's save does\n"
+    "    --cce PATH             the encoder (default: cce_path in Tavro.ini)\n"
+    "    --sample-size PCT      percent of each segment sampled, 0.1 to 100\n"
+    "    --safety-margin PCT    percent of the planned size kept in reserve, 0 to 50\n"
+    "    --gops-per-range N     GOPs in one sampled run, 1 to 9999\n"
+    "    --double-pass [on|off] verify each segment with a second pass\n"
+    "                           (defaults: the prediction options in Tavro.ini, which is not written)\n"
+    "\n"
+    "restore puts back what DVD-Rebuilder wrote, as Global Options' Restore Original does: Rebuilder.INF\n"
+    "and Rebuilder.ECL from their .original copies, then every cell script from its .bak copy.\n"
     "\n"
     "Exit status: 0 done, 1 not loaded, not saved or refused (the reason on standard error), 2 bad usage.\n";
 
@@ -152,6 +167,15 @@ bool parseOperationValue(Operation &op, const std::string &value, std::string &p
     case Kind::Preset:
     case Kind::Matrices:
         return parseSettingsOperation(op, value, problem);
+    case Kind::SetQ:
+        if (splitAssignment(value, left, right) && parseSegment(left, op.segments[0])) {
+            // Any integer: the window itself says when it is not a Q factor.
+            op.qCalculated = right == "calculated";
+            if (op.qCalculated || parseInteger(right, op.qFactor))
+                return true;
+        }
+        problem = op.text + ": expected SEG=calculated or SEG=Q with an integer";
+        return false;
     case Kind::Reset:
         break;
     }
@@ -176,6 +200,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         result.command = Arguments::Command::Show;
     } else if (args[0] == "plan") {
         result.command = Arguments::Command::Plan;
+    } else if (args[0] == "restore") {
+        result.command = Arguments::Command::Restore;
     } else {
         problem = "unknown command " + args[0];
         return std::nullopt;
@@ -186,12 +212,17 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         return std::nullopt;
     }
     const bool plan = result.command == Arguments::Command::Plan;
+    if (result.command == Arguments::Command::Restore && args.size() > 2) {
+        problem = "restore takes no options, not " + args[2];
+        return std::nullopt;
+    }
 
     static const std::vector<std::pair<std::string, Kind>> withValue = {
         {"--bitrate", Kind::Bitrate}, {"--reduction", Kind::Reduction}, {"--autosized", Kind::Autosized},
         {"--opv", Kind::Opv},         {"--vbr", Kind::Vbr},             {"--tweak", Kind::Tweak},
         {"--link", Kind::Link},       {"--link-all", Kind::LinkAll},    {"--output-percent", Kind::OutputPercent},
         {"--setting", Kind::Setting}, {"--preset", Kind::Preset},       {"--matrices", Kind::Matrices},
+        {"--set-q", Kind::SetQ},
     };
 
     for (std::size_t i = 2; i < args.size(); ++i) {
@@ -209,6 +240,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
             result.save = true;
         } else if (arg == "--keep-q") {
             result.keepQ = true;
+        } else if (const OptionMatch match = parsePredictionOption(args, i, result.prediction, problem);
+                   match != OptionMatch::NotMine) {
+            if (match == OptionMatch::Bad)
+                return std::nullopt;
         } else if (arg == "--hide") {
             if (!hasValue || (args[i + 1] != "on" && args[i + 1] != "off")) {
                 problem = "--hide takes on or off";
@@ -248,5 +283,7 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         problem = "--keep-q goes with --save";
         return std::nullopt;
     }
+    if (!checkPredictionArguments(result.prediction, result.save, result.keepQ, problem))
+        return std::nullopt;
     return result;
 }

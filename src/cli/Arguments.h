@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CliPrediction.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +22,7 @@ struct SegmentName {
 struct Operation {
     enum class Kind {
         Bitrate, Reduction, Autosized, Opv, Vbr, Tweak, Link, LinkAll, OutputPercent, Reset,
-        Setting, Preset, Matrices,
+        Setting, Preset, Matrices, SetQ,
     };
     Kind kind = Kind::Reset;
     std::string text;                  // as given, for messages: "--bitrate 1:2=4000"
@@ -31,10 +33,12 @@ struct Operation {
     double percent = 0.0;              // --reduction, --output-percent
     std::string name;                  // --setting NAME, --preset NAME
     std::string value;                 // --setting VALUE, --matrices FILE
+    bool qCalculated = false;          // --set-q SEG=calculated
+    int qFactor = 0;                   // --set-q SEG=N, as typed into Set Q Factor
 };
 
 struct Arguments {
-    enum class Command { Show, Plan };
+    enum class Command { Show, Plan, Restore };
     Command command = Command::Show;
     std::string infPath;
     std::vector<Operation> operations;
@@ -42,6 +46,7 @@ struct Arguments {
     bool json = false;
     bool save = false;
     bool keepQ = false;
+    PredictionArguments prediction; // --predict and its options
     bool help = false;
 };
 

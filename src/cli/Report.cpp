@@ -1,12 +1,16 @@
 #include "Report.h"
 
+#include "PredictionReport.h"
+
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "common/Format.h"
 #include "planning/Planning.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
 
 using Json = nlohmann::ordered_json;
 
@@ -73,10 +77,10 @@ Json segmentJson(const MainWindow &window, int index)
     const Segment &segment = project.segment(index);
     Json j;
     j["index"] = index;
-    j["label"] = MainWindow::rowText(project, index);
-    j["listed"] = planning::isListed(project, segment, window.hideInsignificant);
+    j["label"] = labels::segmentRow(project, index);
+    j["listed"] = planning::isListed(project, segment, window.hideInsignificant());
     j["vts"] = segment.vts;
-    j["vobId"] = segment.cells.empty() ? 0 : segment.cells.front().vobId;
+    j["vobId"] = labels::firstVobId(segment);
     j["cellCount"] = segment.cellCount();
     j["autosized"] = segment.autosized;
     j["tweaked"] = segment.tweaked;
@@ -164,7 +168,7 @@ const char *yesNo(bool value)
 
 } // namespace
 
-std::string jsonReport(const MainWindow &window)
+void writeJsonReport(const MainWindow &window, std::FILE *file, const PredictionOutcome *prediction)
 {
     const Project &project = window.project();
     Json j;
@@ -183,16 +187,37 @@ std::string jsonReport(const MainWindow &window)
     j["totalVideoSizePercent"] = double(planning::totalVideoSizePercent(project));
     j["estimatedSectors"] = planning::estimatedSectors(project);
     j["estimatedMegabytes"] = planning::estimatedMegabytes(project);
-    j["statusText"] = MainWindow::statusTextOf(project);
-    Json segments = Json::array();
-    for (int index = 0; index <= project.lastSegmentIndex(); ++index)
-        segments.push_back(segmentJson(window, index));
-    j["segments"] = segments;
-    // Names and paths come from Windows programs and need not be UTF-8; a stray byte must not
-    // stop the report.
-    std::string out;
-    dumpWith17Digits(j, 0, out);
-    return out + "\n";
+    j["statusText"] = labels::estimateStatusText(project);
+
+    // The project's own members, then its segments one by one: the report of a large project is
+    // never held whole in memory. The text is what dumping the whole object would give.
+    std::string out = "{\n";
+    for (const auto &[key, member] : j.items()) {
+        out += "  " + Json(key).dump(-1, ' ', false, Json::error_handler_t::replace) + ": ";
+        dumpWith17Digits(member, 1, out);
+        out += ",\n";
+    }
+    out += "  \"segments\": ";
+    if (project.segments.empty())
+        out += "[]";
+    for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
+        out += index == 0 ? "[\n    " : ",\n    ";
+        // Names and paths come from Windows programs and need not be UTF-8; a stray byte must
+        // not stop the report.
+        dumpWith17Digits(segmentJson(window, index), 2, out);
+        if (out.size() >= 64 * 1024) {
+            std::fwrite(out.data(), 1, out.size(), file);
+            out.clear();
+        }
+    }
+    if (!project.segments.empty())
+        out += "\n  ]";
+    if (prediction) {
+        out += ",\n  \"prediction\": ";
+        dumpWith17Digits(predictionJson(project, *prediction), 1, out);
+    }
+    out += "\n}\n";
+    std::fwrite(out.data(), 1, out.size(), file);
 }
 
 std::string textReport(const MainWindow &window)
@@ -204,15 +229,15 @@ std::string textReport(const MainWindow &window)
     for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
         const Segment &segment = project.segment(index);
         out += cformat("%5d  %-20s  %-6s  %5d  %8lld  %-8s  %-4s  %-9s  %7d  %-17s  %s\n", index,
-                       MainWindow::rowText(project, index).c_str(),
-                       yesNo(planning::isListed(project, segment, window.hideInsignificant)), segment.cellCount(),
+                       labels::segmentRow(project, index).c_str(),
+                       yesNo(planning::isListed(project, segment, window.hideInsignificant())), segment.cellCount(),
                        (long long)segment.frameSum(), segment.durationText().c_str(), segment.vbrMode ? "VBR" : "OPV",
                        yesNo(segment.autosized), segment.averageBitrate(),
-                       MainWindow::formatDouble(segment.reductionPercent()).c_str(),
-                       MainWindow::formatFloat(planning::videoSizePercent(project, segment)).c_str());
+                       labels::doubleText(segment.reductionPercent()).c_str(),
+                       labels::floatText(planning::videoSizePercent(project, segment)).c_str());
     }
-    out += "Total Video Size %: " + MainWindow::formatFloat(planning::totalVideoSizePercent(project)) + "\n";
-    const std::string status = MainWindow::statusTextOf(project);
+    out += "Total Video Size %: " + labels::floatText(planning::totalVideoSizePercent(project)) + "\n";
+    const std::string status = labels::estimateStatusText(project);
     if (!status.empty())
         out += status + "\n";
     return out;

@@ -1,6 +1,7 @@
 #include "SettingsOperations.h"
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "common/Format.h"
 #include "encoder/CceSettingsDialogBase.h"
 #include "encoder/EncoderSettingsDialog.h"
@@ -224,8 +225,8 @@ std::string runOnSelected(MainWindow &window, const Operation &op)
 {
     Project &project = window.project();
     const std::string segmentText =
-        cformat("#%d (%s): ", window.currentSegment, MainWindow::rowText(project, window.currentSegment).c_str());
-    if (!window.isEnabled(MainWindow::Control::SettingsButton))
+        cformat("#%d (%s): ", window.currentSegment(), labels::segmentRow(project, window.currentSegment()).c_str());
+    if (!window.isEnabled(MainWindow::SettingsButton))
         return segmentText + cformat("the settings button is disabled (encoder mode %d)", project.encoderMode);
     ChosenFileDesktop desktop(window.desktop(), op.value);
     const std::unique_ptr<SettingsDialogBase> dialog =
@@ -296,9 +297,9 @@ std::string runSettingsOperation(MainWindow &window, const Operation &op, const 
         return runOnSelected(window, op);
     }
     // One window after the other, as a user would open each listed segment's.
-    const int rows = int(window.rows.size());
+    const int rows = int(window.rowMap().size());
     for (int row = 0; row < rows; ++row) {
-        window.selectRow(row);
+        window.rowSelected(row);
         if (std::string reason = runOnSelected(window, op); !reason.empty())
             return reason;
     }

@@ -6,8 +6,10 @@
 #include "Report.h"
 #include "SettingsOperations.h"
 #include "StderrDesktop.h"
+#include "WindowOperations.h"
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "common/CommandLine.h"
 #include "common/Format.h"
 #include "encoder/EncoderKinds.h"
@@ -23,15 +25,7 @@
 
 namespace {
 
-using Control = MainWindow::Control;
 using Kind = Operation::Kind;
-
-const char *const onlyVobIdMessage = "This VobID can't be linked\nIt's the only VobID of the VTS";
-
-std::string describe(const Project &project, int index)
-{
-    return cformat("#%d (%s)", index, MainWindow::rowText(project, index).c_str());
-}
 
 int findSegment(const Project &project, const SegmentName &name)
 {
@@ -72,27 +66,26 @@ private:
             return reason;
         const int row = m_window.rowOf(index);
         if (row < 0)
-            return describe(m_project, index) + " is hidden as a Vob-ID of insignificant size (--hide off lists it)";
-        m_window.selectRow(row);
+            return describeSegment(m_project, index) + " is hidden as a Vob-ID of insignificant size (--hide off lists it)";
+        m_window.rowSelected(row);
         return {};
     }
 
-    std::string require(Control control, const std::string &reason) const
+    std::string require(MainWindow::Id control, const std::string &reason) const
     {
         return m_window.isEnabled(control) ? std::string() : reason;
     }
 
     std::string noSignificantCells() const
     {
-        return describe(m_project, m_window.currentSegment) + " has no cells of more than 10 frames: it stays Autosized";
+        return describeSegment(m_project, m_window.currentSegment()) + " has no cells of more than 10 frames: it stays Autosized";
     }
 
     std::string untickAutosized()
     {
-        if (std::string reason = require(Control::AutosizedBox, noSignificantCells()); !reason.empty())
+        if (std::string reason = require(MainWindow::AutosizedBox, noSignificantCells()); !reason.empty())
             return reason;
-        m_window.autosizedBox = false;
-        m_window.autosizedClicked();
+        m_window.autosizedClicked(false);
         return {};
     }
 
@@ -112,30 +105,28 @@ private:
         switch (op.kind) {
         case Kind::Bitrate:
             if (!(reason = select(op.segments[0])).empty() || !(reason = untickAutosized()).empty()
-                || !(reason = require(Control::BitrateEdit, "the bitrate cannot be typed")).empty())
+                || !(reason = require(MainWindow::BitrateEdit, "the bitrate cannot be typed")).empty())
                 return reason;
-            m_window.bitrateValue = op.bitrate;
-            m_window.bitrateTyped();
+            m_window.bitrateTyped(std::to_string(op.bitrate));
             return {};
         case Kind::Reduction:
             if (!(reason = select(op.segments[0])).empty() || !(reason = untickAutosized()).empty()
-                || !(reason = require(Control::ReductionSlider, "the reduction slider cannot be moved")).empty())
+                || !(reason = require(MainWindow::ReductionSlider, "the reduction slider cannot be moved")).empty())
                 return reason;
             m_window.reductionChosen(op.percent);
             return {};
         case Kind::Autosized:
             if (!(reason = select(op.segments[0])).empty()
-                || !(reason = require(Control::AutosizedBox, noSignificantCells())).empty())
+                || !(reason = require(MainWindow::AutosizedBox, noSignificantCells())).empty())
                 return reason;
-            m_window.autosizedBox = true;
-            m_window.autosizedClicked();
+            m_window.autosizedClicked(true);
             return {};
         case Kind::Opv:
         case Kind::Vbr: {
             if (!(reason = select(op.segments[0])).empty())
                 return reason;
             const bool opv = op.kind == Kind::Opv;
-            if (!m_window.isEnabled(opv ? Control::OpvRadio : Control::VbrRadio))
+            if (!m_window.isEnabled(opv ? MainWindow::OpvRadio : MainWindow::VbrRadio))
                 return modeSwitchRefusal(*m_window.selectedSegment());
             if (opv)
                 m_window.opvClicked();
@@ -144,58 +135,41 @@ private:
             return {};
         }
         case Kind::Tweak:
-            return tweak(op);
+            if (!(reason = select(op.segments[0])).empty()
+                || !(reason = require(MainWindow::TweakCellsButton,
+                                      "Tweak Cells is only for a segment that is not Autosized and is VBR"))
+                        .empty())
+                return reason;
+            return tweakCells(m_window, op.cell, op.cellBitrate);
         case Kind::Link:
             return link(op);
         case Kind::LinkAll: {
             int index = -1;
             if (!(reason = resolve(op.segments[0], index)).empty())
                 return reason;
-            if (planning::linkableSegments(m_project, index, m_window.hideInsignificant).size() < 2)
-                return onlyVobIdMessage;
-            planning::linkAllInTitleSet(m_project, planning::linkTitleSet(m_project.segment(index)),
-                                        m_window.hideInsignificant);
-            m_window.afterLinkVobIds();
-            return {};
+            return linkAll(m_window, index);
         }
         case Kind::OutputPercent:
-            if (!(reason = require(Control::GlobalOptionsButton, "Global Options needs a loaded project")).empty())
+            if (!(reason = require(MainWindow::GlobalOptionsButton, "Global Options needs a loaded project")).empty())
                 return reason;
-            m_project.setOutputSizePercent(op.percent);
-            m_window.afterGlobalOptions();
-            return {};
+            return setOutputPercent(m_window, op.percent);
+        case Kind::SetQ:
+            if (!(reason = select(op.segments[0])).empty()
+                || !(reason = require(MainWindow::CustomQButton, "Set Custom Q is only for an OPV segment with cells of "
+                                                              "more than 10 frames, and not with CCE type 2"))
+                        .empty())
+                return reason;
+            return setQFactor(m_window, op.qCalculated ? std::nullopt : std::optional<int>(op.qFactor));
         case Kind::Reset:
-            if (!(reason = require(Control::ResetButton, "Reset Bitrates needs a loaded project")).empty())
+            if (!(reason = require(MainWindow::ResetButton, "Reset Bitrates needs a loaded project")).empty())
                 return reason;
-            m_window.resetBitrates();
+            m_window.resetClicked();
             return {};
         case Kind::Setting:
         case Kind::Preset:
         case Kind::Matrices:
             return runSettingsOperation(m_window, op, [this](const SegmentName &name) { return select(name); });
         }
-        return {};
-    }
-
-    std::string tweak(const Operation &op)
-    {
-        std::string reason;
-        if (!(reason = select(op.segments[0])).empty()
-            || !(reason = require(Control::TweakCellsButton,
-                                  "Tweak Cells is only for a segment that is not Autosized and is VBR"))
-                    .empty())
-            return reason;
-        Segment &segment = *m_window.selectedSegment();
-        if (op.cell >= segment.cellCount())
-            return describe(m_project, m_window.currentSegment) + cformat(" has no cell %d", op.cell);
-        Cell &cell = segment.cells[std::size_t(op.cell)];
-        if (!cell.significant)
-            return cformat("cell %d has 10 frames or fewer and cannot be tweaked", op.cell);
-        // Unticking the cell's "Autosized" unlocks it; typing its own bitrate changes nothing more.
-        cell.tweaked = true;
-        if (op.cellBitrate != cell.bitrate)
-            segment.tweakCell(op.cell, op.cellBitrate, m_project.targetTotalSize - m_project.currentTotalSize());
-        m_window.afterTweakCells();
         return {};
     }
 
@@ -211,18 +185,7 @@ private:
         // The dialog opens on the first named segment, selected in the main window.
         if (std::string reason = select(op.segments[0]); !reason.empty())
             return reason;
-        const std::vector<int> offered =
-            planning::linkableSegments(m_project, m_window.currentSegment, m_window.hideInsignificant);
-        if (offered.size() < 2)
-            return onlyVobIdMessage;
-        for (int index : indices) {
-            if (std::find(offered.begin(), offered.end(), index) == offered.end())
-                return describe(m_project, index) + " is not a listed segment of the title set of "
-                       + op.segments[0].text;
-        }
-        planning::linkSegments(m_project, indices);
-        m_window.afterLinkVobIds();
-        return {};
+        return linkSelected(m_window, indices, op.segments[0].text);
     }
 
     MainWindow &m_window;
@@ -235,8 +198,9 @@ int usage(const std::string &problem)
     return 2;
 }
 
-bool save(MainWindow &window, bool keepQ)
+bool save(MainWindow &window, const Arguments &arguments, Desktop &desktop, PredictionOutcome &prediction)
 {
+    const bool keepQ = arguments.keepQ || arguments.prediction.predict;
     const Project &project = window.project();
     if (!project.isLoaded()) {
         std::fprintf(stderr, "tavro-cli: there is no segment to save\n");
@@ -246,18 +210,21 @@ bool save(MainWindow &window, bool keepQ)
     for (int index = 0; index <= project.lastSegmentIndex(); ++index) {
         const Segment &segment = project.segment(index);
         if (segment.replanned && !segment.vbrMode)
-            waiting.push_back(describe(project, index));
+            waiting.push_back(describeSegment(project, index));
     }
     if (!waiting.empty() && !keepQ) {
         std::string list;
         for (const std::string &name : waiting)
             list += (list.empty() ? "" : ", ") + name;
         std::fprintf(stderr,
-                     "tavro-cli: not saved: these OPV segments were replanned and need a Q factor prediction, "
-                     "which tavro-cli does not run: %s\n(--keep-q saves them with their current Q factors)\n",
+                     "tavro-cli: not saved: these OPV segments were replanned and need a Q factor prediction: "
+                     "%s\n(--predict runs it; --keep-q saves them with their current Q factors)\n",
                      list.c_str());
         return false;
     }
+    if (arguments.prediction.predict)
+        return window.saveWithoutAsking(
+            [&] { return predictForSave(window, desktop, arguments.prediction, prediction); });
     // With --keep-q the prediction step keeps every opvQFactor as it is.
     return window.saveWithoutAsking([] { return true; });
 }
@@ -276,14 +243,19 @@ int main(int argc, char **argv)
         std::fputs(settingsHelpText().c_str(), stdout);
         return 0;
     }
+    if (parsed->command == Arguments::Command::Restore)
+        return restoreOriginalFiles(parsed->infPath);
 
     StderrDesktop desktop;
+    if (parsed->prediction.predict && !checkPredictionValues(parsed->prediction, desktop))
+        return 2;
     AppSettings settings;
     Project project;
     MainWindow window(project, desktop, settings);
-    window.hideInsignificant = parsed->hideInsignificant;
     if (!window.loadFrom(parsed->infPath))
         return 1;
+    if (!parsed->hideInsignificant)
+        window.hideClicked(false);
 
     Planner planner(window);
     for (const Operation &op : parsed->operations) {
@@ -293,10 +265,13 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    if (parsed->save && !save(window, parsed->keepQ))
+    PredictionOutcome prediction;
+    if (parsed->save && !save(window, *parsed, desktop, prediction))
         return 1;
 
-    const std::string report = parsed->json ? jsonReport(window) : textReport(window);
-    std::fputs(report.c_str(), stdout);
+    if (parsed->json)
+        writeJsonReport(window, stdout, parsed->prediction.predict ? &prediction : nullptr);
+    else
+        std::fputs(textReport(window).c_str(), stdout);
     return 0;
 }

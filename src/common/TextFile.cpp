@@ -186,11 +186,12 @@ LineWriter::~LineWriter()
     abandon();
 }
 
-bool LineWriter::open(const std::string &targetPath)
+bool LineWriter::open(const std::string &targetPath, bool synced)
 {
     abandon();
     m_target = targetPath;
     m_failed = false;
+    m_synced = synced;
 #ifndef _WIN32
     // A rename would replace a write-protected file too; respect the protection.
     if (::access(targetPath.c_str(), F_OK) == 0 && ::access(targetPath.c_str(), W_OK) != 0) {
@@ -263,10 +264,10 @@ bool LineWriter::commit()
     bool ok = !m_failed && std::fflush(m_file) == 0;
     // The rename must not reach the disk before the data does.
 #ifdef _WIN32
-    if (ok)
+    if (ok && m_synced)
         ok = _commit(_fileno(m_file)) == 0;
 #else
-    if (ok)
+    if (ok && m_synced)
         ok = ::fsync(fileno(m_file)) == 0;
 #endif
     ok = std::fclose(m_file) == 0 && ok;

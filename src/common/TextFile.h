@@ -61,7 +61,10 @@ public:
     LineWriter(const LineWriter &) = delete;
     LineWriter &operator=(const LineWriter &) = delete;
 
-    bool open(const std::string &targetPath);
+    // `synced`: the lines reach the disk before the rename. Scratch files that are made again
+    // whenever they are needed (the sample files of a prediction, rewritten at every trial)
+    // skip that wait; they are still replaced in one step.
+    bool open(const std::string &targetPath, bool synced = true);
     bool isOpen() const { return m_file != nullptr; }
     void writeLine(std::string_view line);
     bool failed() const { return m_failed; }
@@ -78,6 +81,7 @@ private:
     std::string m_target;
     std::string m_temporary;
     bool m_failed = false;
+    bool m_synced = true;
 };
 
 // Replaces `target` by `source` in one step (the rename that commit() uses).

@@ -39,7 +39,8 @@ struct Control {
     bool readOnly = false;           // Edit: shown, not editable
     bool checked = false;            // CheckBox, RadioButton
     std::vector<std::string> rows;   // List, MultiList, DropDown, EditableDropDown, TextBox
-    int selected = -1;               // List, DropDown: the selected row, -1 for none
+    int selected = -1;               // List, DropDown: the selected row, -1 for none;
+                                     // MultiList: the caret row (the row last clicked), -1 for none
     std::vector<int> selectedRows;   // MultiList: the selected rows, ascending
     int minimum = 0;                 // Slider range
     int maximum = 0;

@@ -132,7 +132,11 @@ public:
     Segment &segment(int index) { return segments[std::size_t(index)]; }
     const Segment &segment(int index) const { return segments[std::size_t(index)]; }
 
-    // Rebuilder.ECL beside the INF: the INF path with its last three characters replaced.
+    // Rebuilder.ECL beside the INF: the INF path with its last three characters replaced by
+    // "ECL", or, where the file system tells letter case apart and no file has that name, the
+    // file beside the INF whose name differs from it only in letter case (as Windows would
+    // open it; the first in name order when there are several). Load and save both ask here,
+    // so a save writes back to the file that was read.
     std::string eclPath() const;
 
     // Reads the INF, then the ECL. On failure the user has seen why, and the project is empty.

@@ -2,6 +2,7 @@
 // commands run in this process on the same files.
 
 #include "app/MainWindow.h"
+#include "planning/Labels.h"
 #include "ProjectGenerator.h"
 #include "settings/AppSettings.h"
 #include "support/FakeDesktop.h"
@@ -9,6 +10,7 @@
 #include "support/TempFolder.h"
 
 #include "common/Format.h"
+#include "prediction/PredictionDialog.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -41,10 +43,11 @@ std::string quoted(const std::string &arg)
     return result + "'";
 }
 
-CliRun runCli(const std::vector<std::string> &args)
+// `environment`: assignments put before the command ("XDG_CONFIG_HOME=...").
+CliRun runCli(const std::vector<std::string> &args, const std::string &environment = "")
 {
     TempFolder scratch;
-    std::string command = quoted(TAVRO_CLI);
+    std::string command = environment + " " + quoted(TAVRO_CLI);
     for (const std::string &arg : args)
         command += " " + quoted(arg);
     const int status = std::system((command + " >" + quoted(scratch.file("out")) + " 2>" + quoted(scratch.file("err"))).c_str());
@@ -98,11 +101,9 @@ struct Window {
 
     void untickAndType(int segment, unsigned kbps)
     {
-        window.selectRow(window.rowOf(segment));
-        window.autosizedBox = false;
-        window.autosizedClicked();
-        window.bitrateValue = kbps;
-        window.bitrateTyped();
+        window.rowSelected(window.rowOf(segment));
+        window.autosizedClicked(false);
+        window.bitrateTyped(std::to_string(kbps));
     }
 };
 
@@ -135,7 +136,7 @@ std::vector<std::string> planOf(const Project &project)
     std::vector<std::string> plan = {std::to_string(project.targetTotalSize)};
     for (int i = 0; i <= project.lastSegmentIndex(); ++i) {
         const Segment &s = project.segment(i);
-        std::string text = MainWindow::rowText(project, i);
+        std::string text = labels::segmentRow(project, i);
         for (bool flag : {s.autosized, s.replanned, s.vbrMode, s.tweaked})
             text += flag ? " 1" : " 0";
         for (const Cell &c : s.cells)
@@ -155,9 +156,9 @@ TEST(Cli, ShowPrintsTheMainWindowsFiguresAsTextAndAsExactJson)
     const CliRun text = runCli({"show", demo.inf});
     const std::vector<std::string> out = lines(text.out);
     ASSERT_EQ(out.size(), 1 + p.segments.size() + 2); // header, rows, total, status
-    EXPECT_NE(out[1].find(MainWindow::rowText(p, 0)), std::string::npos) << out[1];
+    EXPECT_NE(out[1].find(labels::segmentRow(p, 0)), std::string::npos) << out[1];
     EXPECT_EQ(out[out.size() - 2], "Total Video Size %: 100");
-    EXPECT_EQ(out.back(), here.window.statusText);
+    EXPECT_EQ(out.back(), here.window.control(MainWindow::StatusEdit).text);
 
     const Json &j = demo.json;
     EXPECT_EQ(j["infPath"], demo.inf);
@@ -173,7 +174,7 @@ TEST(Cli, ShowPrintsTheMainWindowsFiguresAsTextAndAsExactJson)
     for (const char *key : {"cceType", "sourceSize", "overheadSize", "targetTotalSize", "estimatedSectors"})
         EXPECT_TRUE(j[key].is_number_integer()) << key;
     EXPECT_TRUE(j["decimalComma"].is_boolean());
-    EXPECT_EQ(j["statusText"], here.window.statusText);
+    EXPECT_EQ(j["statusText"], here.window.control(MainWindow::StatusEdit).text);
     ASSERT_EQ(j["segments"].size(), p.segments.size());
     for (int i = 0; i <= p.lastSegmentIndex(); ++i) {
         const Json &s = demo.segment(i);
@@ -316,14 +317,13 @@ TEST(Cli, OperationsDoWhatTheMainWindowDoes)
          [&](Window &w) {
              w.untickAndType(b, unsigned(w.project.segment(b).averageBitrate())); // only unticks
              w.window.reductionChosen(33.5);
-             w.window.autosizedBox = true;
-             w.window.autosizedClicked();
+             w.window.autosizedClicked(true);
          }},
         {{"--opv", seg(a), "--vbr", seg(opv)},
          [&](Window &w) {
-             w.window.selectRow(w.window.rowOf(a));
+             w.window.rowSelected(w.window.rowOf(a));
              w.window.opvClicked();
-             w.window.selectRow(w.window.rowOf(opv));
+             w.window.rowSelected(w.window.rowOf(opv));
              w.window.vbrClicked();
          }},
         {{"--bitrate", seg(a) + "=3000", "--tweak", tweak + "6000"},
@@ -344,7 +344,7 @@ TEST(Cli, OperationsDoWhatTheMainWindowDoes)
          [&](Window &w) {
              w.project.setOutputSizePercent(96.5);
              w.window.afterGlobalOptions();
-             w.window.resetBitrates();
+             w.window.resetClicked();
          }},
     };
     for (const Case &c : cases) {
@@ -543,4 +543,133 @@ TEST(Cli, MatricesReadsTheChosenFileIntoTheSegment)
         EXPECT_EQ(run.status, 1) << r.value;
         EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
     }
+}
+
+TEST(Cli, SetQFactorThroughTheWindowAndItsRangeMessage)
+{
+    TempFolder folder;
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=40"}; // OPV
+    files.add(1, 2, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=0"};  // OPV without a valid Q
+    files.add(1, 3, 1, 5000, 4000).itemLines = {"video_type=16"};                   // VBR
+    const std::string inf = files.writeTo(folder);
+    const std::string range = "Please enter an integer between 1 and 128.";
+    struct Case {
+        std::string arg;
+        int status;
+        std::string err;
+        bool replanned = false;
+        int q = 0;
+    };
+    const Case cases[] = {
+        {"1:1=calculated", 0, "", true, 40}, {"1:1=128", 0, "", false, 128}, {"1:2=7", 0, "", false, 7},
+        {"1:1=129", 1, range}, {"1:2=calculated", 1, range},
+        {"1:3=40", 1, "Set Custom Q is only for an OPV segment"}, {"1:1=high", 2, "usage: tavro-cli"},
+    };
+    for (const Case &c : cases) {
+        const CliRun run = runCli({"plan", inf, "--set-q", c.arg, "--json"});
+        EXPECT_EQ(run.status, c.status) << c.arg << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        if (c.status != 0)
+            continue;
+        const Json segment = Json::parse(run.out)["segments"][std::size_t(c.arg[2] - '1')];
+        EXPECT_EQ(segment["replanned"], c.replanned) << c.arg;
+        EXPECT_EQ(segment["settings"]["opvQFactor"], c.q) << c.arg;
+    }
+}
+
+TEST(Cli, RestorePutsBackWhatDvdRebuilderWroteEvenWhenTheProjectNoLongerLoads)
+{
+    TempFolder folder;
+    const std::string script = folder.write("V01.avs", "edited\r\n");
+    folder.write("V01.avs.bak", "as DVD-Rebuilder wrote it\r\n");
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1, 5000, 4000).itemLines = {"name=" + script};
+    files.add(1, 2, 1, 5000, 4000);
+    const std::string inf = files.writeTo(folder);
+    const std::string ecl = folder.file("Rebuilder.ECL");
+    const std::string infBefore = readBytes(inf), eclBefore = readBytes(ecl);
+    ASSERT_EQ(runCli({"plan", inf, "--bitrate", "1:1=3000", "--save", "--keep-q"}).status, 0);
+    ASSERT_NE(readBytes(ecl), eclBefore);
+    folder.write("Rebuilder.INF", "no longer a project\r\n");
+
+    const CliRun restored = runCli({"restore", inf});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(readBytes(inf), infBefore);
+    EXPECT_EQ(readBytes(ecl), eclBefore);
+    EXPECT_EQ(readBytes(script), "as DVD-Rebuilder wrote it\r\n");
+
+    // A copy that cannot be made stops the restore with its message.
+    std::filesystem::remove(ecl);
+    std::filesystem::create_directory(ecl);
+    const CliRun blocked = runCli({"restore", inf});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_NE(blocked.err.find("Problems restoring original Rebuilder.ECL."), std::string::npos) << blocked.err;
+    EXPECT_EQ(runCli({"restore", inf, "--json"}).status, 2);
+}
+
+TEST(Cli, PredictRunsTheWindowsSearchWithTheEncoderAndSavesTheQFactorsItFound)
+{
+    Demo demo;
+    const int opv = demo.find(isLargeOpv);
+    ASSERT_GE(opv, 0);
+    TempFolder config; // no Tavro.ini: the window's defaults, and the file is never written
+    const std::string environment = "XDG_CONFIG_HOME=" + quoted(config.path());
+    const std::vector<std::string> plan = {"plan", demo.inf, "--bitrate", seg(opv) + "=3000", "--save", "--predict",
+                                           "--cce", TAVRO_FAKE_CCE, "--double-pass", "--sample-size", "2"};
+
+    // The same plan and options through the prediction window in this process, on a copy.
+    Demo copy;
+    Window here(copy.inf);
+    here.untickAndType(opv, 3000);
+    here.settings.ccePath = TAVRO_FAKE_CCE;
+    PredictionDialog dialog(here.project, here.settings, config.path(), here.desktop);
+    dialog.storesOptions = false;
+    dialog.doublePassClicked(true);
+    dialog.sampleSizeTyped("2");
+    ASSERT_TRUE(dialog.predictClicked());
+    for (PredictionStep step = dialog.nextStep(); step.kind != PredictionStep::Kind::Finished; step = dialog.nextStep()) {
+        if (step.kind == PredictionStep::Kind::RunEncoder) {
+            const std::string line = quoted(TAVRO_FAKE_CCE) + " -ecl " + quoted(std::string(step.encoder.arguments[1])) + " -batch";
+            EXPECT_EQ(std::system(line.c_str()), 0);
+            dialog.encoderFinished(Desktop::EncoderResult::Finished);
+        }
+    }
+    const int q = here.project.segment(opv).settings.opvQFactor;
+    ASSERT_GT(q, 0);
+
+    std::vector<std::string> args = plan;
+    args.push_back("--json");
+    const CliRun run = runCli(args, environment);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(lines(run.err).back(), "Settings Saved");
+    std::vector<std::string> logged = lines(run.err);
+    logged.pop_back();
+    EXPECT_EQ(logged, dialog.log()); // the log goes to standard error, line for line
+    const Json report = Json::parse(run.out);
+    const Json &predicted = report["prediction"]["segments"];
+    ASSERT_EQ(predicted.size(), 1u);
+    EXPECT_EQ(predicted[0]["index"], opv);
+    EXPECT_EQ(predicted[0]["qFactor"], q);
+    EXPECT_EQ(predicted[0]["passes"].size(), 2u);
+    EXPECT_FALSE(predicted[0]["passes"][0]["trials"].empty());
+    EXPECT_EQ(jsonOf(runCli({"show", demo.inf, "--json"}))["segments"][std::size_t(opv)]["settings"]["opvQFactor"], q);
+    EXPECT_NE(readBytes(demo.inf.substr(0, demo.inf.size() - 3) + "ECL").find(cformat("\r\nopv_q_factor=%d\r\n", q)),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(config.path()));
+
+    // Option values the window refuses, and combinations the command line refuses.
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--sample-size", "0.05"}, "Please enter a number between 0.1 and 100."},
+        {{"--gops-per-range", "0"}, "Please enter an integer between 1 and 9999."},
+        {{"--keep-q"}, "--predict and --keep-q exclude each other"},
+    };
+    for (const auto &[extra, message] : refused) {
+        std::vector<std::string> bad = plan;
+        bad.insert(bad.end(), extra.begin(), extra.end());
+        const CliRun refusal = runCli(bad, environment);
+        EXPECT_EQ(refusal.status, 2) << refusal.err;
+        EXPECT_NE(refusal.err.find(message), std::string::npos) << refusal.err;
+    }
+    EXPECT_EQ(runCli({"plan", demo.inf, "--predict"}).status, 2);
 }

@@ -1,7 +1,13 @@
 #include "app/AboutBox.h"
 #include "app/QtDesktop.h"
 
+#include "app/ControlBinder.h"
 #include "support/FakeDesktop.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 
 #include <QLabel>
 #include <QPushButton>
@@ -24,7 +30,9 @@ private slots:
 
         desktop.openUrlSucceeds = false;
         about.findChild<QPushButton *>("homePageButton")->click();
-        QCOMPARE(desktop.lastMessage(), "Error opening web page \n" + desktop.urls[1]);
+        // The message names the file that could not be opened.
+        QCOMPARE(desktop.lastMessage(), "Error opening the user guide \n"
+                                            + QDir::toNativeSeparators(QString::fromStdString(desktop.urls[1])).toStdString());
     }
 
     void fileFiltersMatchInAnyLetterCase()
@@ -55,6 +63,45 @@ private slots:
 #endif
             QVERIFY(filter.startsWith(QString::fromStdString(c.filter.description) + " ("));
         }
+    }
+
+    void fileChoosersShowTheFilterNameAndStartInTheLastFolderChosen()
+    {
+        TempFolder first;
+        TempFolder second;
+        const std::string inf = first.write("Rebuilder.INF", "");
+        const std::string player = second.write("player.exe", "");
+        QtDesktop desktop;
+        struct Seen {
+            QString folder;
+            QStringList filters;
+            bool detailsHidden = false;
+        };
+        std::vector<Seen> seen;
+        auto choose = [&seen](const std::string &path) {
+            setChildDialogDriver([&seen, path](QDialog &child) {
+                auto &dialog = static_cast<QFileDialog &>(child);
+                seen.push_back({QFileInfo(dialog.directory().absolutePath()).canonicalFilePath(), dialog.nameFilters(),
+                                dialog.testOption(QFileDialog::HideNameFilterDetails)});
+                dialog.selectFile(QString::fromStdString(path));
+                child.accept(); // as the Open button does
+            });
+        };
+        choose(inf);
+        QCOMPARE(desktop.chooseOpenFile("Open Rebuilder.inf ...", parseFilterString("Rebuilder.inf|REBUILDER.INF||"),
+                                        "REBUILDER.INF"),
+                 std::optional<std::string>(QDir::toNativeSeparators(QString::fromStdString(inf)).toStdString()));
+        QVERIFY(seen[0].detailsHidden);
+        QVERIFY(seen[0].filters.value(0).startsWith("Rebuilder.inf ("));
+        choose(player);
+        QVERIFY(desktop.chooseOpenFile("Select your mediaplayer ...", parseFilterString("MediaPlayer Program (*.exe)|*.exe||"), ""));
+        choose(player);
+        QVERIFY(desktop.chooseOpenFile("Select CCE executable", parseFilterString("CCE executable (*.exe)|*.exe||"), ""));
+        setChildDialogDriver({});
+        const QString firstFolder = QFileInfo(QString::fromStdString(first.path())).canonicalFilePath();
+        const QString secondFolder = QFileInfo(QString::fromStdString(second.path())).canonicalFilePath();
+        QCOMPARE(seen[1].folder, firstFolder);
+        QCOMPARE(seen[2].folder, secondFolder);
     }
 };
 

@@ -18,7 +18,7 @@
 
 #include <memory>
 
-using Control = MainWindow::Control;
+using Id = MainWindow::Id;
 
 namespace {
 
@@ -43,34 +43,34 @@ struct Harness {
     StartingDesktop desktop;
     AppSettings settings;
     Project project;
-    MainWindow window{project, desktop, settings};
+    MainWindow window{project, desktop, settings, settingsFolder.path()};
     std::unique_ptr<MainWindowView> view;
 
-    Harness() { view = std::make_unique<MainWindowView>(window, desktop, settings, settingsFolder.path()); }
+    Harness() { view = std::make_unique<MainWindowView>(window); }
 
     template <typename Widget = QWidget>
-    Widget *w(Control id) const
+    Widget *w(Id id) const
     {
         auto *widget = qobject_cast<Widget *>(view->control(id));
         if (!widget)
             qFatal("no widget for control %d", int(id));
         return widget;
     }
-    QListWidget *list() const { return w<QListWidget>(Control::SegmentList); }
-    QString text(Control id) const { return w<QLineEdit>(id)->text(); }
-    bool enabled(Control id) const { return w(id)->isEnabled(); }
-    void click(Control id) const { w<QAbstractButton>(id)->click(); }
+    QListWidget *list() const { return w<QListWidget>(Id::SegmentList); }
+    QString text(Id id) const { return w<QLineEdit>(id)->text(); }
+    bool enabled(Id id) const { return w(id)->isEnabled(); }
+    void click(Id id) const { w<QAbstractButton>(id)->click(); }
 
     // Loads through the button, answering the chooser with the builder's files.
     bool load(const ProjectFilesBuilder &files)
     {
         desktop.chosenFiles.push_back(files.writeTo(projectFolder));
-        click(Control::LoadButton);
+        click(Id::LoadButton);
         return project.isLoaded();
     }
     void typeBitrate(const QString &value) const
     {
-        QLineEdit *edit = w<QLineEdit>(Control::BitrateEdit);
+        QLineEdit *edit = w<QLineEdit>(Id::BitrateEdit);
         edit->setText(value);
         QTest::keyClick(edit, Qt::Key_Return);
     }
@@ -99,17 +99,24 @@ private slots:
     {
         Harness h;
         QCOMPARE(h.view->windowTitle(), QString("Tavro v0.17 BETA!!!"));
-        const Control usable[] = {Control::LoadButton, Control::ExitButton, Control::AboutButton, Control::SegmentList};
-        for (Control id : usable)
+        const Id usable[] = {Id::LoadButton, Id::ExitButton, Id::AboutButton, Id::SegmentList};
+        for (Id id : usable)
             QVERIFY2(h.enabled(id), qPrintable(QString::number(int(id))));
-        const Control unusable[] = {Control::AutosizedBox, Control::BitrateEdit, Control::ReductionSlider,
-                                    Control::SaveButton, Control::ResetButton, Control::LinkButton,
-                                    Control::TweakCellsButton, Control::VbrRadio, Control::OpvRadio,
-                                    Control::HideBox, Control::TweakedBox};
-        for (Control id : unusable)
+        const Id unusable[] = {Id::AutosizedBox, Id::BitrateEdit, Id::ReductionSlider,
+                                    Id::SaveButton, Id::ResetButton, Id::LinkButton,
+                                    Id::TweakCellsButton, Id::VbrRadio, Id::OpvRadio,
+                                    Id::HideBox, Id::TweakedBox};
+        for (Id id : unusable)
             QVERIFY2(!h.enabled(id), qPrintable(QString::number(int(id))));
-        QVERIFY(h.w<QCheckBox>(Control::HideBox)->isChecked());
-        QCOMPARE(h.w<QPushButton>(Control::TweakCellsButton)->text(), QString("&Tweak Cells"));
+        QVERIFY(h.w<QCheckBox>(Id::HideBox)->isChecked());
+        // Figures are empty until a project is loaded, and drawn as fields nobody types in.
+        for (Id figure : {Id::TotalSizeEdit, Id::ReductionEdit, Id::DurationEdit, Id::SegmentSizeEdit, Id::StatusEdit}) {
+            QLineEdit *field = h.w<QLineEdit>(figure);
+            QVERIFY(field->text().isEmpty());
+            QVERIFY(field->isReadOnly());
+            QCOMPARE(field->palette().color(QPalette::Base), field->palette().color(QPalette::Window));
+        }
+        QCOMPARE(h.w<QPushButton>(Id::TweakCellsButton)->text(), QString("&Tweak Cells"));
     }
 
     void loadListsTheSegmentsAndSelectsTheFirst()
@@ -124,16 +131,16 @@ private slots:
         QCOMPARE(h.list()->count(), 2);
         QCOMPARE(h.list()->item(0)->text(), QString("VTS  1 - Vob-ID   1"));
         QCOMPARE(h.list()->currentRow(), 0);
-        QCOMPARE(h.text(Control::BitrateEdit), QString("4000"));
-        QCOMPARE(h.text(Control::TotalSizeEdit), QString("100"));
-        QVERIFY(h.enabled(Control::LinkButton));
-        QVERIFY(h.enabled(Control::SaveButton));
-        QVERIFY(!h.enabled(Control::BitrateEdit)); // autosized
-        QCOMPARE(h.w<QPushButton>(Control::SettingsButton)->text(), QString("&CCE Settings"));
+        QCOMPARE(h.text(Id::BitrateEdit), QString("4000"));
+        QCOMPARE(h.text(Id::TotalSizeEdit), QString("100"));
+        QVERIFY(h.enabled(Id::LinkButton));
+        QVERIFY(h.enabled(Id::SaveButton));
+        QVERIFY(!h.enabled(Id::BitrateEdit)); // autosized
+        QCOMPARE(h.w<QPushButton>(Id::SettingsButton)->text(), QString("&CCE Settings"));
         // Overhead 1000000 - 900000 - 20000 sectors: the status line shows the disc estimate.
-        QVERIFY(h.text(Control::StatusEdit).startsWith("DVD Estimated Size: "));
+        QVERIFY(h.text(Id::StatusEdit).startsWith("DVD Estimated Size: "));
 
-        h.w<QCheckBox>(Control::HideBox)->click();
+        h.w<QCheckBox>(Id::HideBox)->click();
         QCOMPARE(h.list()->count(), 3);
     }
 
@@ -142,7 +149,7 @@ private slots:
         Harness h;
         std::vector<std::pair<int, int>> many(1000, {1000, 4000});
         QVERIFY(h.load(segmentsOf(many)));
-        h.w<QCheckBox>(Control::HideBox)->click(); // every segment is exactly 0.1 %: shown only now
+        h.w<QCheckBox>(Id::HideBox)->click(); // every segment is exactly 0.1 %: shown only now
         QCOMPARE(h.list()->count(), 1000);
         QCOMPARE(h.list()->item(0)->text(), QString("VTS  1 - Vob-ID    1"));
         QCOMPARE(h.list()->item(999)->text(), QString("VTS  1 - Vob-ID 1000"));
@@ -152,52 +159,52 @@ private slots:
     {
         Harness h;
         QVERIFY(h.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
-        h.click(Control::AutosizedBox);
+        h.click(Id::AutosizedBox);
         QVERIFY(!h.window.project().segment(0).autosized);
-        QVERIFY(h.enabled(Control::BitrateEdit));
-        QVERIFY(h.enabled(Control::ReductionSlider));
-        QVERIFY(h.enabled(Control::TweakCellsButton));
+        QVERIFY(h.enabled(Id::BitrateEdit));
+        QVERIFY(h.enabled(Id::ReductionSlider));
+        QVERIFY(h.enabled(Id::TweakCellsButton));
         h.typeBitrate("3000");
         // The cells get one more than typed; the other segment pays for the difference.
         QCOMPARE(h.project.segment(0).cells[0].bitrate, 3001);
         QVERIFY(h.project.segment(1).cells[0].bitrate > 4900);
-        QCOMPARE(h.text(Control::BitrateEdit), QString("3001"));
-        QCOMPARE(h.text(Control::TotalSizeEdit), QString("100"));
+        QCOMPARE(h.text(Id::BitrateEdit), QString("3001"));
+        QCOMPARE(h.text(Id::TotalSizeEdit), QString("100"));
 
         h.typeBitrate("fast");
         QCOMPARE(h.desktop.lastMessage(), std::string("Please enter a positive integer."));
         QCOMPARE(h.project.segment(0).cells[0].bitrate, 3001);
-        QCOMPARE(h.text(Control::BitrateEdit), QString("3001"));
+        QCOMPARE(h.text(Id::BitrateEdit), QString("3001"));
     }
 
     void sliderAppliesWhileItMoves()
     {
         Harness h;
         QVERIFY(h.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
-        QSlider *slider = h.w<QSlider>(Control::ReductionSlider);
+        QSlider *slider = h.w<QSlider>(Id::ReductionSlider);
         slider->setValue(2000); // autosized: the slider is off and does nothing
         QCOMPARE(h.project.segment(0).cells[0].bitrate, 4000);
-        h.click(Control::AutosizedBox);
+        h.click(Id::AutosizedBox);
         const int before = slider->value();
         slider->setValue(before / 2);
         QVERIFY(h.project.segment(0).cells[0].bitrate < 4000);
         QVERIFY(h.project.segment(0).replanned);
         QCOMPARE(slider->value(), before / 2);
-        QCOMPARE(h.text(Control::ReductionEdit).toStdString(), h.window.reductionText());
+        QCOMPARE(h.text(Id::ReductionEdit).toStdString(), h.window.control(MainWindow::ReductionEdit).text);
     }
 
     void resetBitratesPutsTheLoadedBitratesBack()
     {
         Harness h;
         QVERIFY(h.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
-        h.click(Control::AutosizedBox);
+        h.click(Id::AutosizedBox);
         h.typeBitrate("2500");
         QVERIFY(h.project.segment(1).cells[0].bitrate != 4000);
-        h.click(Control::ResetButton);
+        h.click(Id::ResetButton);
         QCOMPARE(h.project.segment(0).cells[0].bitrate, 4000);
         QCOMPARE(h.project.segment(1).cells[0].bitrate, 4000);
-        QCOMPARE(h.text(Control::BitrateEdit), QString("4000"));
-        QVERIFY(!h.w<QCheckBox>(Control::AutosizedBox)->isChecked() == !h.project.segment(0).autosized);
+        QCOMPARE(h.text(Id::BitrateEdit), QString("4000"));
+        QVERIFY(!h.w<QCheckBox>(Id::AutosizedBox)->isChecked() == !h.project.segment(0).autosized);
     }
 
     void vbrAndOpvFollowSizeAndEncoder()
@@ -205,26 +212,26 @@ private slots:
         // 3000 frames is small: VBR/OPV only after "Enable OPV for small Vob-IDs".
         Harness h;
         QVERIFY(h.load(segmentsOf({{3000, 4000}, {20000, 4000}})));
-        QVERIFY(h.w<QRadioButton>(Control::VbrRadio)->isChecked());
-        QVERIFY(!h.enabled(Control::OpvRadio));
-        h.w<QCheckBox>(Control::OpvForSmallBox)->click();
-        QVERIFY(h.enabled(Control::OpvRadio));
-        h.click(Control::OpvRadio);
+        QVERIFY(h.w<QRadioButton>(Id::VbrRadio)->isChecked());
+        QVERIFY(!h.enabled(Id::OpvRadio));
+        h.w<QCheckBox>(Id::OpvForSmallBox)->click();
+        QVERIFY(h.enabled(Id::OpvRadio));
+        h.click(Id::OpvRadio);
         QVERIFY(!h.project.segment(0).vbrMode);
         QCOMPARE(h.project.segment(0).settings.videoType, 4);
         QVERIFY(h.project.segment(0).replanned);
-        QVERIFY(h.enabled(Control::CustomQButton));
+        QVERIFY(h.enabled(Id::CustomQButton));
         // An OPV segment keeps the choice open even with the box cleared.
-        h.w<QCheckBox>(Control::OpvForSmallBox)->click();
-        QVERIFY(h.enabled(Control::VbrRadio));
+        h.w<QCheckBox>(Id::OpvForSmallBox)->click();
+        QVERIFY(h.enabled(Id::VbrRadio));
 
         Harness type2;
         ProjectFilesBuilder files = segmentsOf({{20000, 4000}});
         files.infHead.push_back("CCEType=2");
         QVERIFY(type2.load(files));
-        QVERIFY(!type2.enabled(Control::VbrRadio));
-        QVERIFY(!type2.enabled(Control::OpvRadio));
-        QVERIFY(!type2.enabled(Control::CustomQButton));
+        QVERIFY(!type2.enabled(Id::VbrRadio));
+        QVERIFY(!type2.enabled(Id::OpvRadio));
+        QVERIFY(!type2.enabled(Id::CustomQButton));
     }
 
     void saveWritesTheFilesAndAsksOnlyAboveTheOversizeThreshold()
@@ -241,7 +248,7 @@ private slots:
             QVERIFY(h.load(files));
             h.project.segment(0).cells[0].bitrate = c.bitrate;
             h.desktop.answers = {true};
-            h.click(Control::SaveButton);
+            h.click(Id::SaveButton);
             QCOMPARE(h.desktop.questions.size(), std::size_t(c.asks ? 1 : 0));
             if (c.asks)
                 QCOMPARE(h.desktop.questions[0].text, std::string("This is an oversized DVD.\nDo you want to continue?"));
@@ -257,30 +264,45 @@ private slots:
         QVERIFY(declined.load(segmentsOf({{100000, 10000}})));
         declined.project.segment(0).cells[0].bitrate = 10500;
         declined.desktop.answers = {false};
-        declined.click(Control::SaveButton);
+        declined.click(Id::SaveButton);
         QVERIFY(declined.desktop.messages.empty());
         QVERIFY(!fileExists(declined.projectFolder.file("Rebuilder.INF.bak")));
     }
 
-    void exitAsksOnlyWhenScriptsWereModified()
+    void exitEscapeAndTheCloseBoxAskBeforeLosingWork()
     {
         Harness h;
         QVERIFY(h.load(segmentsOf({{20000, 4000}})));
         h.view->show();
         h.project.scriptsModified = true;
         h.desktop.answers = {false};
-        h.click(Control::ExitButton);
+        h.click(Id::ExitButton);
         QCOMPARE(h.desktop.questions.size(), std::size_t(1));
         QVERIFY(h.view->isVisible());
         h.desktop.answers = {true};
-        h.click(Control::ExitButton);
+        h.click(Id::ExitButton);
         QVERIFY(!h.view->isVisible());
 
         Harness clean;
         clean.view->show();
-        clean.click(Control::ExitButton);
+        clean.click(Id::ExitButton);
         QVERIFY(clean.desktop.questions.empty());
         QVERIFY(!clean.view->isVisible());
+
+        // An unsaved plan: Escape and the close box ask too.
+        Harness planned;
+        QVERIFY(planned.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
+        planned.view->show();
+        planned.click(Id::AutosizedBox);
+        planned.typeBitrate("3000");
+        planned.desktop.answers = {false};
+        QTest::keyClick(planned.view.get(), Qt::Key_Escape);
+        QVERIFY(planned.view->isVisible());
+        planned.desktop.answers = {true};
+        planned.view->close();
+        QVERIFY(!planned.view->isVisible());
+        QCOMPARE(planned.desktop.questions.size(), std::size_t(2));
+        QCOMPARE(planned.desktop.questions[1].text, std::string(MainWindow::unsavedPlanQuestion));
     }
 
     void previewWritesTheStretchedScriptAndStartsThePlayer()
@@ -297,7 +319,7 @@ private slots:
         qputenv("TAVRO_RECORD_ARGS_TO", QByteArray::fromStdString(recorded));
         h.settings.mediaPlayerPath = TAVRO_RECORD_ARGS;
 
-        h.click(Control::PreviewButton);
+        h.click(Id::PreviewButton);
         const std::string testScript = testScriptPathIn(h.settingsFolder.path());
         QCOMPARE(readBytes(testScript), std::string("Mpeg2Source(\"VTS_01_1.d2v\")\r\nTrim(1200,-25000)\r\n"));
         QCOMPARE(readBytes(recorded), testScript + "\n");
@@ -310,12 +332,12 @@ private slots:
         QVERIFY(h.load(segmentsOf({{20000, 4000}, {20000, 4000}})));
         QCOMPARE(h.list()->count(), 2);
         h.desktop.chosenFiles.push_back(h.projectFolder.file("missing/Rebuilder.INF"));
-        h.click(Control::LoadButton);
+        h.click(Id::LoadButton);
         QCOMPARE(h.desktop.lastMessage(), std::string("Error loading Rebuilder.INF"));
         QCOMPARE(h.list()->count(), 0);
-        QVERIFY(!h.enabled(Control::SaveButton));
-        QVERIFY(!h.enabled(Control::AutosizedBox));
-        QVERIFY(!h.enabled(Control::BitrateEdit));
+        QVERIFY(!h.enabled(Id::SaveButton));
+        QVERIFY(!h.enabled(Id::AutosizedBox));
+        QVERIFY(!h.enabled(Id::BitrateEdit));
         h.list()->setCurrentRow(0); // nothing there to select
         QCOMPARE(h.window.selectedSegment(), nullptr);
     }

@@ -36,15 +36,15 @@ int main(int argc, char *argv[])
     desktop.chosenFiles.push_back(inf);
     AppSettings settings;
     Project project;
-    MainWindow window(project, desktop, settings);
-    MainWindowView view(window, desktop, settings, settingsFolder.path());
+    MainWindow window(project, desktop, settings, settingsFolder.path());
+    MainWindowView view(window);
     view.resize(view.sizeHint());
     view.show();
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::Control::LoadButton))->click();
+    qobject_cast<QAbstractButton *>(view.control(MainWindow::LoadButton))->click();
     // Show a segment the user has fixed by hand: the second row, not autosized.
-    auto *list = qobject_cast<QListWidget *>(view.control(MainWindow::Control::SegmentList));
+    auto *list = qobject_cast<QListWidget *>(view.control(MainWindow::SegmentList));
     list->setCurrentRow(1);
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::Control::AutosizedBox))->click();
+    qobject_cast<QAbstractButton *>(view.control(MainWindow::AutosizedBox))->click();
     app.processEvents();
 
     const QPixmap shot = view.grab();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -88,6 +89,7 @@ struct TitleSetPlan {
 
 struct ProjectPlan {
     std::vector<SegmentPlan> segments;
+    std::vector<MediaClip> clips;            // media projects: one per title set
     std::vector<std::int64_t> titleSetSizes; // sectors, "VTS_nn="
     std::int64_t excludedSize = 0;           // sectors
     std::int64_t originalSize = 0;           // sectors
@@ -140,6 +142,88 @@ int segmentsOfTitleSet(const GeneratorOptions &o, int titleSetIndex)
     return o.segments / o.titleSets + (titleSetIndex < o.segments % o.titleSets ? 1 : 0);
 }
 
+// Bytes per frame that a 352x240 MPEG-2 encode of each kind of content takes at quantiser 16,
+// as measured with ffmpeg: the cells' bitrates are planned from these.
+constexpr int kContentBytesPerFrame[] = {928, 4167, 5691, 3464, 7909, 8031};
+constexpr int kContentWeights[] = {15, 15, 20, 20, 15, 15};
+
+MediaContent pickContent(Random &random)
+{
+    int roll = random.between(0, 99);
+    for (int kind = 0; kind < 6; ++kind) {
+        if (roll < kContentWeights[kind])
+            return MediaContent(kind);
+        roll -= kContentWeights[kind];
+    }
+    return MediaContent::Fast;
+}
+
+// Adds scenes until the clip reaches `frames`.
+void extendClip(MediaClip &clip, std::int64_t frames, Random &random)
+{
+    while (clip.frames < frames) {
+        MediaScene scene;
+        scene.content = pickContent(random);
+        scene.frames = random.between(150, 2500);
+        scene.seed = unsigned(random.between(0, 65535));
+        clip.frames += scene.frames;
+        clip.scenes.push_back(scene);
+    }
+}
+
+// Bytes per frame that frames [first, first + count) of the clip take at quantiser 16.
+double contentBytesPerFrame(const MediaClip &clip, std::int64_t first, std::int64_t count)
+{
+    double bytes = 0.0;
+    std::int64_t start = 0;
+    for (const MediaScene &scene : clip.scenes) {
+        const std::int64_t from = std::max(first, start);
+        const std::int64_t to = std::min(first + count, start + scene.frames);
+        if (to > from)
+            bytes += double(to - from) * kContentBytesPerFrame[int(scene.content)];
+        start += scene.frames;
+    }
+    return count > 0 ? bytes / double(count) : 0.0;
+}
+
+// Frames of each segment: segment i of n takes its count from the i-th of n bands that split
+// [low, high] evenly on a log scale, the bands handed out short, long, short, long...
+std::vector<int> segmentFrameCounts(const GeneratorOptions &o, Random &random)
+{
+    std::vector<int> counts;
+    const int n = o.segments;
+    const double low = o.segmentFramesMin;
+    const double ratio = double(o.segmentFramesMax) / low;
+    for (int i = 0; i < n; ++i) {
+        const int band = i % 2 == 0 ? i / 2 : n - 1 - i / 2;
+        const int lo = int(low * std::pow(ratio, double(band) / n));
+        const int hi = std::max(lo, int(low * std::pow(ratio, double(band + 1) / n)));
+        counts.push_back(random.between(lo, hi));
+    }
+    return counts;
+}
+
+// `frames` shared out among `cells` cells of at least one frame, each near an even share.
+std::vector<int> splitFrames(int frames, int cells, Random &random)
+{
+    std::vector<int> weights;
+    int total = 0;
+    for (int c = 0; c < cells; ++c) {
+        weights.push_back(random.between(50, 150));
+        total += weights.back();
+    }
+    std::vector<int> parts;
+    int given = 0;
+    for (int c = 0; c < cells; ++c) {
+        const int left = cells - c - 1;
+        int part = c == cells - 1 ? frames - given : int(std::int64_t(frames) * weights[std::size_t(c)] / total);
+        part = std::clamp(part, 1, frames - given - left);
+        parts.push_back(part);
+        given += part;
+    }
+    return parts;
+}
+
 ProjectPlan makePlan(const GeneratorOptions &o)
 {
     Random random(o.seed * 0x100000001B3ull + 0x5EED);
@@ -150,9 +234,14 @@ ProjectPlan makePlan(const GeneratorOptions &o)
 
     ProjectPlan plan;
     plan.segments.reserve(std::size_t(o.segments));
+    // Media projects draw from their own sequence, so the other projects stay as they were.
+    Random media(o.seed * 0x9E3779B1ull + 0x4D45);
+    const std::vector<int> segmentFrames = o.segmentFramesMin > 0 ? segmentFrameCounts(o, media) : std::vector<int>();
     int segmentIndex = 0;
     for (int t = 0; t < o.titleSets; ++t) {
         const int vts = t + 1;
+        MediaClip clip;
+        clip.vts = vts;
         std::int64_t trim = 0;
         std::int64_t videoSectors = 0;
         std::int64_t audioSectors = 0;
@@ -209,6 +298,15 @@ ProjectPlan makePlan(const GeneratorOptions &o)
                 cellCount = std::max(cellCount, 3);
             if (o.plantDemoCases && segmentIndex == o.segments - 1)
                 cellCount = std::max(cellCount, 2);
+            const std::vector<int> cellFrames =
+                segmentFrames.empty()
+                    ? std::vector<int>()
+                    : splitFrames(segmentFrames[std::size_t(segmentIndex)],
+                                  std::min(cellCount, segmentFrames[std::size_t(segmentIndex)]), media);
+            if (!cellFrames.empty())
+                cellCount = int(cellFrames.size());
+            // how much above or below the content's middling size this segment is planned
+            const int mediaPercent = o.media ? media.between(75, 135) : 100;
 
             for (int c = 0; c < cellCount; ++c) {
                 CellPlan cell;
@@ -232,6 +330,16 @@ ProjectPlan makePlan(const GeneratorOptions &o)
                     cell.bitrate = random.between(30, 45) * 10;
                 }
                 cell.reductionTenths = std::clamp(int(std::int64_t(cell.bitrate) * 1000 / sourceBitrate), 10, 1000);
+                if (!cellFrames.empty())
+                    cell.frames = cellFrames[std::size_t(c)];
+                if (o.media) {
+                    cell.rateCode = 4;
+                    extendClip(clip, trim + cell.frames, media);
+                    // kbit/s at 29.97 fps
+                    const double bytes = contentBytesPerFrame(clip, trim, cell.frames) * mediaPercent / 100.0;
+                    cell.bitrate = std::max(1, int(bytes * 8.0 * kMediaRateNum / kMediaRateDen / 1000.0 + 0.5));
+                    cell.reductionTenths = media.between(500, 870);
+                }
                 cell.modeCode = seg.opv ? codes.opv : codes.vbr;
                 // DVD-Rebuilder may leave a tiny cell in the other mode; the reader takes the
                 // segment's mode from its last item, so such a cell is never the last one.
@@ -254,6 +362,14 @@ ProjectPlan makePlan(const GeneratorOptions &o)
                 seg.cells.push_back(cell);
             }
             plan.segments.push_back(std::move(seg));
+        }
+        if (o.media) {
+            // the clip ends with the title set: cut the last scene short
+            if (!clip.scenes.empty()) {
+                clip.scenes.back().frames -= clip.frames - trim;
+                clip.frames = trim;
+            }
+            plan.clips.push_back(clip);
         }
         const std::int64_t excluded = audioSectors * random.between(20, 60) / 100;
         plan.titleSetSizes.push_back(videoSectors + audioSectors - excluded + random.between(200, 600));
@@ -413,14 +529,27 @@ bool writeEcl(const GeneratorOptions &o, const ProjectPlan &plan, const std::fil
     return commit(out, path, errorOut);
 }
 
-bool writeScripts(const ProjectPlan &plan, const std::filesystem::path &folder, std::string *errorOut)
+// How hard a segment's content is to encode, 0.60 to 1.60, for tools/fake-cce: a hash of the
+// seed and the segment's identity, so it draws nothing from the plan's random sequence and the
+// INF and ECL stay as they were without it.
+std::string complexityLine(unsigned seed, const SegmentPlan &seg)
+{
+    Random hash((std::uint64_t(seed) << 32) ^ (std::uint64_t(seg.vts) << 20) ^ std::uint64_t(seg.vobId));
+    return "# Complexity: " + formatFixed(0.6 + double(hash.next() % 101) / 100.0, 0, 2) + "\r\n";
+}
+
+bool writeScripts(unsigned seed, const ProjectPlan &plan, const std::filesystem::path &folder, std::string *errorOut)
 {
     // The scripts are new files in a new project, so they skip LineWriter's replace-and-sync:
     // a stress project has tens of thousands of them, and a sync each would take minutes.
     std::string text;
     for (const SegmentPlan &seg : plan.segments) {
-        const std::string source =
+        std::string source =
             cformat("Mpeg2Source(\"%s\")\r\n", fromFsPath(folder / "D2V" / cformat("VTS_%02d_1.d2v", seg.vts)).c_str());
+        for (const MediaClip &clip : plan.clips)
+            if (clip.vts == seg.vts)
+                source = cformat("FFVideoSource(\"%s\")\r\n", clip.path.c_str());
+        const std::string complexity = complexityLine(seed, seg);
         for (const CellPlan &cell : seg.cells) {
             const std::filesystem::path path = folder / scriptNameOf(seg.vts, cell, seg.vobId);
             const long long first = cell.trimStart;
@@ -430,6 +559,7 @@ bool writeScripts(const ProjectPlan &plan, const std::filesystem::path &folder, 
             text += last == 0 ? cformat("Trim(%lld,-1)\r\n", first) : cformat("Trim(%lld,%lld)\r\n", first, last);
             if (!seg.filterLine.empty())
                 text += seg.filterLine + "\r\n";
+            text += complexity;
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
             out.write(text.data(), std::streamsize(text.size()));
             out.close();
@@ -458,6 +588,9 @@ std::string checkOptions(const GeneratorOptions &o)
         return "the CCE type must be 0 to 3";
     if (o.shortCellPercent < 0 || o.shortCellPercent > 100)
         return "the share of short cells must be 0 to 100";
+    if (o.segmentFramesMin < 0 || o.segmentFramesMax > 1000000 ||
+        (o.segmentFramesMin > 0 && o.segmentFramesMax < o.segmentFramesMin))
+        return "segment frames must be a range from 1 to 1000000";
     return {};
 }
 
@@ -491,6 +624,26 @@ GeneratorOptions variantOptions(unsigned seed, int cceType, bool qCharF, bool de
     return o;
 }
 
+GeneratorOptions mediaOptions(unsigned seed)
+{
+    GeneratorOptions o;
+    o.seed = seed;
+    o.titleSets = 2;
+    o.segments = 8;
+    o.cellsPerSegment = 3;
+    o.varyCellCounts = true;
+    o.cceType = 3;
+    o.encoderMode = 1;
+    o.opvEvery = 1;
+    o.customMatrixEvery = 0;
+    o.disagreeingScanEvery = 0;
+    o.shortCellPercent = 0;
+    o.media = true;
+    o.segmentFramesMin = 1500;
+    o.segmentFramesMax = 20000;
+    return o;
+}
+
 GeneratorOptions stressOptions(unsigned seed, int segments, int cellsPerSegment)
 {
     GeneratorOptions o;
@@ -505,7 +658,7 @@ GeneratorOptions stressOptions(unsigned seed, int segments, int cellsPerSegment)
 }
 
 bool generateProject(const GeneratorOptions &options, const std::string &folder, std::string *infPathOut,
-                     std::string *errorOut)
+                     std::string *errorOut, std::vector<MediaClip> *clipsOut)
 {
     const std::string problem = checkOptions(options);
     if (!problem.empty()) {
@@ -521,8 +674,12 @@ bool generateProject(const GeneratorOptions &options, const std::string &folder,
             *errorOut = "cannot create the folder " + folder;
         return false;
     }
-    const ProjectPlan plan = makePlan(options);
-    if ((options.writeScripts && !writeScripts(plan, root, errorOut)) || !writeEcl(options, plan, root, errorOut) ||
+    ProjectPlan plan = makePlan(options);
+    for (MediaClip &clip : plan.clips)
+        clip.path = fromFsPath(root / "MEDIA" / cformat("VTS_%02d.avi", clip.vts));
+    if (clipsOut)
+        *clipsOut = plan.clips;
+    if ((options.writeScripts && !writeScripts(options.seed, plan, root, errorOut)) || !writeEcl(options, plan, root, errorOut) ||
         !writeInf(options, plan, root, errorOut))
         return false;
     if (infPathOut)

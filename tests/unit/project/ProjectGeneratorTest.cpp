@@ -1,5 +1,6 @@
 #include "ProjectGenerator.h"
 
+#include "common/Format.h"
 #include "common/TextFile.h"
 #include "project/Project.h"
 #include "support/RunCommand.h"
@@ -202,5 +203,58 @@ TEST(ProjectGenerator, CommandLineWritesTheProjectAndPrintsTheInfPath)
         const std::string refused = folder.file("refused");
         EXPECT_NE(runCommand(tool + arguments + " \"" + refused + "\"" + discardErrors).status, 0);
         EXPECT_FALSE(std::filesystem::exists(refused));
+    }
+}
+
+// A media project's clips must hold exactly the frames its cells' Trim lines count across the
+// title set, or the encodes of a benchmark would take the wrong pictures.
+TEST(ProjectGenerator, MediaClipsHoldTheFramesTheCellScriptsTrim)
+{
+    for (unsigned seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE(seed);
+        TempFolder folder;
+        std::string inf;
+        std::vector<MediaClip> clips;
+        ASSERT_TRUE(generateProject(mediaOptions(seed), folder.path(), &inf, nullptr, &clips));
+        ASSERT_EQ(clips.size(), 2u);
+        const std::vector<Block> cells = readBlocks(inf, "[V");
+        const std::vector<Block> items = readBlocks(eclBeside(inf), "title=");
+        ASSERT_EQ(cells.size(), items.size());
+
+        std::map<int, long long> nextFrame;           // by title set
+        std::map<std::string, long long> segmentFrames; // by VTS and Vob-ID
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const int vts = std::atoi(cells[i].head.substr(2, 2).c_str());
+            const MediaClip &clip = clips[std::size_t(vts - 1)];
+            const long long frames = std::atoll(cells[i]["Frames="].c_str());
+            std::vector<std::string> script;
+            LineReader reader(items[i]["name="]);
+            for (std::string line; reader.next(line);)
+                script.push_back(line);
+            ASSERT_GE(script.size(), 2u); // and perhaps a filter line
+            EXPECT_EQ(script[0], "FFVideoSource(\"" + clip.path + "\")");
+            const long long first = nextFrame[vts];
+            EXPECT_EQ(script[1], cformat("Trim(%lld,%lld)", first, first + frames - 1));
+            nextFrame[vts] += frames;
+            segmentFrames[cells[i].segment()] += frames;
+            EXPECT_EQ(cells[i]["Frame_Rate_Code="], "4"); // the clips' 29.97 fps
+            EXPECT_EQ(items[i]["video_type="], "4");      // every segment OPV
+        }
+        long long cuts = 0;
+        for (const MediaClip &clip : clips) {
+            EXPECT_EQ(clip.frames, nextFrame[clip.vts]);
+            long long scenes = 0;
+            for (const MediaScene &scene : clip.scenes) {
+                EXPECT_GT(scene.frames, 0);
+                scenes += scene.frames;
+            }
+            EXPECT_EQ(scenes, clip.frames);
+            cuts += static_cast<long long>(clip.scenes.size()) - 1;
+        }
+        EXPECT_EQ(segmentFrames.size(), 8u);
+        for (const auto &[segment, frames] : segmentFrames)
+            EXPECT_TRUE(frames >= 1500 && frames <= 20000) << segment << ": " << frames;
+        // scenes of at most 2,500 frames over about 60,000 frames: cuts inside many segments
+        EXPECT_GE(cuts, 8);
     }
 }

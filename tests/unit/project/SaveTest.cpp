@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 namespace {
@@ -271,4 +273,34 @@ TEST(RestoreOriginals, AFailedCopyStopsWithoutEnding)
         EXPECT_EQ(saved.desktop.messages.back().text, c.message);
         EXPECT_EQ(saved.desktop.messages.back().icon, Desktop::Icon::Error);
     }
+}
+
+// Copied from Windows, a working folder may spell the ECL in any letter case; it is read, and
+// saved back, under the name it has.
+TEST(Save, TheEclIsFoundWhateverItsLetterCaseAndWrittenBackToTheSameFile)
+{
+    TempFolder folder;
+    ProjectFilesBuilder files;
+    files.add(1, 1, 1, 1000, 4000).itemLines = {"video_type=16"};
+    const std::string inf = folder.write("Rebuilder.INF", files.infText());
+    const std::string ecl = folder.write("rebuilder.ecl", files.eclText());
+    FakeDesktop desktop;
+    Project project;
+    ASSERT_TRUE(project.load(inf, desktop));
+    EXPECT_EQ(project.segment(0).cells[0].bitrate, 4000);
+    project.segment(0).cells[0].bitrate = 3500;
+    ASSERT_TRUE(project.save(desktop, nullptr));
+    EXPECT_NE(readBytes(ecl).find("vbr_brate_avg=3500\r\n"), std::string::npos);
+
+    // One ECL and its copies, not a second ECL under the other spelling.
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder.path())) {
+        std::string name = entry.path().filename().string();
+        for (char &c : name)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"rebuilder.ecl", "rebuilder.ecl.bak", "rebuilder.ecl.original",
+                                               "rebuilder.inf", "rebuilder.inf.bak", "rebuilder.inf.original"}));
 }

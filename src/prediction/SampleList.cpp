@@ -1,0 +1,342 @@
+#include "prediction/SampleList.h"
+
+#include "common/Convert.h"
+#include "common/Format.h"
+#include "common/TextFile.h"
+#include "platform/Desktop.h"
+#include "project/Project.h"
+
+#include <climits>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The keys a sample list treats otherwise than copying. Every one ends with its only "=", so
+// a line begins with a key exactly when its text up to the first "=" is that key.
+enum class Key {
+    None,
+    // set for the sample
+    VidFile0, VidFile1, VafOut, Name, FrameLast, EncodeLast, FixGopLength, VideoType, Vmode, IntraDcPrec,
+    IntraDc9Max, IntraDc10Max, OpvQFactor,
+    // the segment's settings, written as the project's list writer writes them
+    GopNm, QualityPrec, QCharF, VbrBias, OpvBrateMin, OpvBrateMax, QmatIdx, Qmat, AlternateScan, AdjustQMatrix,
+    NoMove, Progressive, UseFilter, VFilter, FilterVal, VFilterVal, Dither, DitherMax, DitherYMax, DitherCMax,
+    HFilter, HFilterIdx, HFilterIdx2,
+};
+
+struct KeyName {
+    Key key;
+    std::string_view text;
+};
+
+constexpr KeyName keyNames[] = {
+    {Key::VidFile0, "vid_file0="}, {Key::VidFile1, "vid_file1="},
+    {Key::VafOut, "vaf_out="}, {Key::Name, "name="},
+    {Key::FrameLast, "frame_last="}, {Key::EncodeLast, "encode_last="},
+    {Key::FixGopLength, "fix_gop_length="}, {Key::VideoType, "video_type="},
+    {Key::Vmode, "vmode="}, {Key::IntraDcPrec, "intra_dc_prec="},
+    {Key::IntraDc9Max, "intra_dc_precision_9_max="}, {Key::IntraDc10Max, "intra_dc_precision_10_max="},
+    {Key::OpvQFactor, "opv_q_factor="}, {Key::GopNm, "gop_nm="},
+    {Key::QualityPrec, "quality_prec="}, {Key::QCharF, "q_char_f="},
+    {Key::VbrBias, "vbr_bias="}, {Key::OpvBrateMin, "opv_brate_min="},
+    {Key::OpvBrateMax, "opv_brate_max="}, {Key::QmatIdx, "qmat_idx="},
+    {Key::Qmat, "qmat="}, {Key::AlternateScan, "alternate_scan="},
+    {Key::AdjustQMatrix, "adjust_q_matrix="}, {Key::NoMove, "no_move="},
+    {Key::Progressive, "progressive="}, {Key::UseFilter, "use_filter="},
+    {Key::VFilter, "v_filter="}, {Key::FilterVal, "filter_val="},
+    {Key::VFilterVal, "v_filter_val="}, {Key::Dither, "dither="},
+    {Key::DitherMax, "dither_max="}, {Key::DitherYMax, "dither_Y_max="},
+    {Key::DitherCMax, "dither_C_max="}, {Key::HFilter, "h_filter="},
+    {Key::HFilterIdx, "h_filter_idx="}, {Key::HFilterIdx2, "h_filter_idx2="},
+};
+
+Key classify(std::string_view line)
+{
+    static const std::unordered_map<std::string_view, Key> byText = [] {
+        std::unordered_map<std::string_view, Key> map;
+        for (const KeyName &name : keyNames)
+            map.emplace(name.text, name.key);
+        return map;
+    }();
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return Key::None;
+    const auto found = byText.find(line.substr(0, equals + 1));
+    return found == byText.end() ? Key::None : found->second;
+}
+
+bool isItemStart(std::string_view line)
+{
+    return startsWith(line, "[item]");
+}
+
+char separator()
+{
+#ifdef _WIN32
+    return '\\';
+#else
+    return '/';
+#endif
+}
+
+// Rewrites the lines of the segment's item into `out`, reading further lines from `in` where
+// a key takes the lines after it.
+class ItemRewriter {
+public:
+    ItemRewriter(const Project &project, const Segment &segment, const SampleFiles &files, int sampledFrames,
+                 std::vector<std::string> &out)
+        : m_project(project), m_s(segment.settings), m_files(files), m_sampled(sampledFrames), m_out(out)
+    {
+    }
+
+    void rewrite(const std::string &line, LineReader &in)
+    {
+        const bool cce270 = m_project.cceType == 3;
+        const EncoderSettings &s = m_s;
+        switch (classify(line)) {
+        case Key::None:
+        case Key::OpvQFactor: m_out.push_back(line); break; // the Q factor is set at every trial
+        case Key::VidFile0: m_out.push_back("vid_file0=" + m_files.output); break;
+        case Key::VidFile1: m_out.push_back("vid_file1=" + m_files.output); break;
+        case Key::VafOut: m_out.push_back("vaf_out=0"); break;
+        case Key::Name: m_out.push_back("name=" + m_files.script); break;
+        case Key::FrameLast: write("frame_last=", m_sampled); break;
+        case Key::EncodeLast: write("encode_last=", m_sampled); break;
+        case Key::FixGopLength: m_out.push_back("fix_gop_length=1"); break;
+        case Key::VideoType: write("video_type=", m_project.cceType == 1 ? 2 : 4); break;
+        case Key::Vmode: m_out.push_back("vmode=0"); break;
+        case Key::IntraDcPrec:
+            if (cce270) {
+                write("intra_dc_prec_9_max=", s.intraDcPrecision > 0 ? 113 : 1);
+                write("intra_dc_prec_10_max=", s.intraDcPrecision > 1 ? 113 : 1);
+            } else {
+                write("intra_dc_prec=", s.intraDcPrecision);
+            }
+            break;
+        // CCE 2.70 lists give the intra DC precision only through these two keys; the sample
+        // keeps them, with the values the final list gets, so that it is encoded as the
+        // segment will be.
+        case Key::IntraDc9Max: write("intra_dc_precision_9_max=", s.intraDcPrecision > 0 ? 113 : 1); break;
+        case Key::IntraDc10Max: write("intra_dc_precision_10_max=", s.intraDcPrecision > 1 ? 113 : 1); break;
+        case Key::GopNm:
+            write("gop_nm=", s.gopHeader == 12 ? 4 : 5);
+            write("gop_hdr=", s.gopHeader == 12 ? 12 : 15);
+            drop(in, 1);
+            break;
+        case Key::QualityPrec: write("quality_prec=", s.quality); break;
+        case Key::QCharF: write("q_char_f=", s.quality); break;
+        case Key::VbrBias: write("vbr_bias=", s.vbrBias); break;
+        case Key::OpvBrateMin: write("opv_brate_min=", s.minBitrate); break;
+        case Key::OpvBrateMax: write("opv_brate_max=", s.maxBitrate); break;
+        case Key::QmatIdx:
+            write("qmat_idx=", s.qmatIndex);
+            if (s.qmatIndex == -1) {
+                m_out.push_back("qmat=");
+                m_out.insert(m_out.end(), s.qmatLines.begin(), s.qmatLines.end());
+            }
+            break;
+        case Key::Qmat: drop(in, 16); break; // written after "qmat_idx="
+        case Key::AlternateScan:
+            // When the cells disagree, the item keeps its own value.
+            if (s.alternateScan != -1)
+                write("alternate_scan=", s.alternateScan);
+            else
+                m_out.push_back(line);
+            break;
+        case Key::Progressive:
+            if (s.progressive != -1)
+                write("progressive=", s.progressive);
+            else
+                m_out.push_back(line);
+            break;
+        case Key::AdjustQMatrix: write("adjust_q_matrix=", s.adjustQMatrix); break;
+        case Key::NoMove: write("no_move=", s.noMove); break;
+        case Key::UseFilter:
+            write("use_filter=", s.useFilter);
+            write("filter_val=", s.filterValue);
+            break;
+        case Key::VFilter:
+            write("v_filter=", s.useFilter);
+            write("v_filter_val=", s.filterValue);
+            break;
+        case Key::Dither:
+            write("dither=", s.dither);
+            if (cce270) {
+                write("dither_Y_max=", s.ditherMax);
+                write("dither_C_max=", s.ditherCMax);
+            } else {
+                write("dither_max=", s.ditherMax);
+            }
+            break;
+        case Key::HFilter:
+            write("h_filter=", s.hFilter);
+            if (cce270) {
+                write("h_filter_idx=", s.hFilterIndex / 4);
+                write("h_filter_idx2=", s.hFilterIndex % 4);
+            } else {
+                write("h_filter_idx=", s.hFilterIndex);
+            }
+            break;
+        case Key::FilterVal:
+        case Key::VFilterVal:
+        case Key::DitherMax:
+        case Key::DitherYMax:
+        case Key::DitherCMax:
+        case Key::HFilterIdx:
+        case Key::HFilterIdx2: break; // written after their switch
+        }
+    }
+
+private:
+    void write(const char *key, int value) { m_out.push_back(cformat("%s%d", key, value)); }
+
+    // Skips up to `count` lines of the item, never the start of the next one.
+    static void drop(LineReader &in, int count)
+    {
+        std::string dropped;
+        for (int i = 0; i < count && in.next(dropped); ++i) {
+            if (isItemStart(dropped)) {
+                in.unread(dropped);
+                break;
+            }
+        }
+    }
+
+    const Project &m_project;
+    const EncoderSettings &m_s;
+    const SampleFiles &m_files;
+    int m_sampled;
+    std::vector<std::string> &m_out;
+};
+
+} // namespace
+
+std::string predictionFolder(const std::string &infPath)
+{
+    // A bare file name means the current folder; the result is made absolute either way, so
+    // the encoder started in another folder finds the same files.
+    std::error_code error;
+    fs::path folder = toFsPath(infPath).parent_path();
+    if (folder.empty())
+        folder = fs::current_path(error);
+    const fs::path absolute = fs::absolute(folder, error);
+    return fromFsPath((error ? folder : absolute).lexically_normal() / "prediction");
+}
+
+SampleFiles SampleFiles::of(const std::string &folder, int vts, int vobId)
+{
+    std::string base = folder;
+    if (base.empty() || base.back() != separator())
+        base += separator();
+    base += cformat("VTS_%02d_VobID_%04d.", vts, vobId);
+    return {base + "avs", base + "ecl", base + "m2v"};
+}
+
+SampleFiles sampleFilesOf(const Project &project, int segmentIndex)
+{
+    const Segment &segment = project.segment(segmentIndex);
+    const int vobId = segment.cells.empty() ? 0 : segment.cells.front().vobId;
+    return SampleFiles::of(predictionFolder(project.infPath), segment.vts, vobId);
+}
+
+bool prepareFolder(const std::string &folder, Desktop &desktop)
+{
+    const fs::path path = toFsPath(folder);
+    std::error_code error;
+    fs::directory_iterator entries(path, error);
+    if (error && error != std::errc::no_such_file_or_directory) {
+        desktop.showMessage(cformat("Error enumerating directory '%s'", folder.c_str()), Desktop::Icon::Error);
+        return false;
+    }
+    if (!error) {
+        for (; entries != fs::directory_iterator(); entries.increment(error)) {
+            const fs::directory_entry &entry = *entries;
+            const std::string name = fromFsPath(entry.path().filename());
+            std::error_code kindError;
+            if (entry.is_directory(kindError) || name.empty() || name[0] == '.')
+                continue;
+            std::error_code removeError;
+            if (!fs::remove(entry.path(), removeError) || removeError) {
+                desktop.showMessage(cformat("Error deleting file '%s'", fromFsPath(entry.path()).c_str()),
+                                    Desktop::Icon::Error);
+                return false;
+            }
+        }
+        if (error) {
+            desktop.showMessage(cformat("Error enumerating directory '%s'", folder.c_str()), Desktop::Icon::Error);
+            return false;
+        }
+    }
+    error.clear();
+    fs::create_directory(path, error);
+    if (error && !fs::is_directory(path)) {
+        desktop.showMessage(cformat("Error creating directory '%s'", folder.c_str()), Desktop::Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::vector<std::string>> writeSampleList(const Project &project, int segmentIndex,
+                                                        const SampleFiles &files, int sampledFrames,
+                                                        Desktop &desktop)
+{
+    const std::string ecl = project.eclPath();
+    LineReader in;
+    if (!in.open(ecl)) {
+        desktop.showMessage(cformat("Could not open '%s' for reading", ecl.c_str()), Desktop::Icon::Error);
+        return std::nullopt;
+    }
+    std::string line;
+    if (!in.next(line)) {
+        desktop.showMessage(cformat("Wrong format for file '%s'", ecl.c_str()), Desktop::Icon::Error);
+        return std::nullopt;
+    }
+    std::vector<std::string> lines = {line, "", "[item]"};
+
+    const Segment &segment = project.segment(segmentIndex);
+    if (segment.cells.empty())
+        return lines;
+    const Cell &first = segment.cells.front();
+    const std::string title = cformat("title=V%02d%04d%05d%03d", first.vts, first.subId, first.vobId, first.cellId);
+    bool found = false;
+    while (!found && in.next(line))
+        found = line == title;
+    if (found) {
+        ItemRewriter rewriter(project, segment, files, sampledFrames, lines);
+        rewriter.rewrite(line, in);
+        while (in.next(line) && !isItemStart(line))
+            rewriter.rewrite(line, in);
+    }
+    if (in.failed()) {
+        desktop.showMessage(cformat("Could not open '%s' for reading", ecl.c_str()), Desktop::Icon::Error);
+        return std::nullopt;
+    }
+    return lines;
+}
+
+bool writeTrialList(const std::vector<std::string> &lines, const std::string &path, int qFactor)
+{
+    LineWriter out;
+    if (!out.open(path, false))
+        return false;
+    const std::string q = cformat("opv_q_factor=%d", qFactor);
+    for (const std::string &line : lines)
+        out.writeLine(startsWith(line, "opv_q_factor=") ? std::string_view(q) : std::string_view(line));
+    return out.commit();
+}
+
+int fileSizeKb(const std::string &path, Desktop &desktop)
+{
+    std::error_code error;
+    const std::uintmax_t bytes = fs::file_size(toFsPath(path), error);
+    if (error) {
+        desktop.showMessage(cformat("Could not open '%s' for reading", path.c_str()), Desktop::Icon::Error);
+        return 0;
+    }
+    return int(std::min<std::uintmax_t>(bytes / 1024, INT_MAX));
+}
