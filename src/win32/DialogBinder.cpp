@@ -101,9 +101,9 @@ DialogBinder &DialogBinder::onRow(int id, std::function<void(int)> command)
     });
 }
 
-DialogBinder &DialogBinder::onRows(int id, std::function<void(const std::vector<int> &)> command)
+DialogBinder &DialogBinder::onRows(int id, std::function<void(const std::vector<int> &, int)> command)
 {
-    return on(id, [command = std::move(command)](const ControlEvent &e) { command(e.rows); });
+    return on(id, [command = std::move(command)](const ControlEvent &e) { command(e.rows, e.row); });
 }
 
 DialogBinder &DialogBinder::onSlider(int id, std::function<void(int)> command)
@@ -207,6 +207,8 @@ void DialogBinder::renderControl(const Control &control, HWND handle)
             for (int row : control.selectedRows)
                 SendMessageW(handle, LB_SETSEL, TRUE, row);
         }
+        if (control.selected >= 0 && SendMessageW(handle, LB_GETCARETINDEX, 0, 0) != control.selected)
+            SendMessageW(handle, LB_SETCARETINDEX, WPARAM(control.selected), FALSE);
         break;
     case ControlKind::DropDown:
         setRows(handle, control, CB_RESETCONTENT, CB_ADDSTRING);
@@ -300,6 +302,7 @@ bool DialogBinder::handle(UINT message, WPARAM wParam, LPARAM lParam)
             return true;
         if (control->kind == ControlKind::MultiList) {
             event.rows = selectedRows(handle);
+            event.row = int(SendMessageW(handle, LB_GETCARETINDEX, 0, 0));
         } else {
             event.row = int(SendMessageW(handle, LB_GETCURSEL, 0, 0));
             event.text = rowText(handle, event.row, false);

@@ -24,7 +24,8 @@
 //   radio button clicked                                checked: true
 //   edit losing the focus (EN_KILLFOCUS)                text
 //   list or drop-down choice (LBN_/CBN_SELCHANGE)       row, and text: the row's text
-//   multi-selection list change                         rows: every selected row, ascending
+//   multi-selection list change                         rows: every selected row, ascending;
+//                                                       row: the caret row (the row last clicked)
 //   editable drop-down losing the focus (CBN_KILLFOCUS) text, row -1
 //   slider moved by the user (WM_HSCROLL/WM_VSCROLL)    position (only when it changed)
 // A button pressed from the keyboard while a writable edit has the focus commits that edit
@@ -49,7 +50,7 @@ struct ControlEvent {
     ControlKind kind = ControlKind::Label;
     bool checked = false;  // CheckBox, RadioButton
     std::string text;      // Edit, EditableDropDown: the committed text; List, DropDown: the chosen row's
-    int row = -1;          // List, DropDown, EditableDropDown (-1: typed rather than chosen)
+    int row = -1;          // List, DropDown, EditableDropDown (-1: typed rather than chosen); MultiList: caret
     std::vector<int> rows; // MultiList
     int position = 0;      // Slider
 };
@@ -69,7 +70,7 @@ public:
     DialogBinder &onCheck(int id, std::function<void(bool checked)> command);
     DialogBinder &onText(int id, std::function<void(const std::string &text)> command);
     DialogBinder &onRow(int id, std::function<void(int row)> command);
-    DialogBinder &onRows(int id, std::function<void(const std::vector<int> &rows)> command);
+    DialogBinder &onRows(int id, std::function<void(const std::vector<int> &rows, int caretRow)> command);
     DialogBinder &onSlider(int id, std::function<void(int position)> command);
     // Every control of the table without a route of its own (windows whose commands take the id).
     DialogBinder &onOther(Handler handler);

@@ -1,7 +1,6 @@
 #include "win32/MainDialog.h"
 
 #include "app/MainWindow.h"
-#include "scripts/Preview.h"
 #include "win32/AboutDialog.h"
 #include "win32/SettingsWindowDialog.h"
 #include "win32/WideText.h"
@@ -13,9 +12,8 @@ constexpr UINT loadAtStart = WM_APP + 1;
 
 } // namespace
 
-MainDialog::MainDialog(MainWindow &window, Desktop &desktop, std::string settingsFolder, std::string startPath)
-    : m_window(window), m_desktop(desktop), m_settingsFolder(std::move(settingsFolder)),
-      m_startPath(std::move(startPath))
+MainDialog::MainDialog(MainWindow &window, Desktop &desktop, std::string startPath)
+    : m_window(window), m_desktop(desktop), m_startPath(std::move(startPath))
 {
 }
 
@@ -81,66 +79,32 @@ void MainDialog::exit()
 }
 
 // ---- MainWindow's controls and commands ----------------------------------------------------------
-// The window's fields and the commands that read them. Once MainWindow gives its own control
-// table and commands that take their input, controls() returns m_window.controls() and each
-// route calls the command directly (rowSelected(row), autosizedClicked(checked),
-// bitrateTyped(text), sliderMoved(position), hideClicked(checked), ...).
 
 ControlTable MainDialog::controls()
 {
-    using C = MainWindow::Control;
-    const MainWindow &w = m_window;
-    ControlTable table;
-    for (C id : MainWindow::controls()) {
-        Control control;
-        switch (id) {
-        case C::AutosizedBox: control = checkBox(w.caption(id), w.autosizedBox); break;
-        case C::TweakedBox: control = checkBox(w.caption(id), w.tweakedBox); break;
-        case C::HideBox: control = checkBox(w.caption(id), w.hideInsignificant); break;
-        case C::OpvForSmallBox: control = checkBox(w.caption(id), w.opvForSmall); break;
-        case C::VbrRadio: control = radio(w.caption(id), w.vbrChecked); break;
-        case C::OpvRadio: control = radio(w.caption(id), w.opvChecked); break;
-        case C::BitrateEdit: control = edit(w.bitrateText()); break;
-        case C::ReductionEdit: control = readOnlyEdit(w.reductionText()); break;
-        case C::SegmentSizeEdit: control = readOnlyEdit(w.segmentSizeText()); break;
-        case C::TotalSizeEdit: control = readOnlyEdit(w.totalSizeText()); break;
-        case C::DurationEdit: control = readOnlyEdit(w.durationValue); break;
-        case C::StatusEdit: control = readOnlyEdit(w.statusText); break;
-        case C::ReductionSlider: control = slider(0, planning::sliderPositions, w.sliderPosition); break;
-        case C::SegmentList: control = list(w.rows, w.selectedRow); break;
-        default: control = button(w.caption(id)); break;
-        }
-        table.add(int(id), control.enable(w.isEnabled(id)));
-    }
-    return table;
+    return m_window.controls();
 }
 
 void MainDialog::routeCommands(DialogBinder &binder)
 {
-    using C = MainWindow::Control;
+    using Id = MainWindow::Id;
     MainWindow &w = m_window;
-    w.previewHook = [this](int segment) {
-        writeTestScript(m_window.project().segment(segment), m_window.settings(), m_settingsFolder, m_desktop);
-    };
-    binder.onClick(int(C::LoadButton), [&w] { w.load(); })
-        .onRow(int(C::SegmentList), [&w](int row) { w.selectRow(row); })
-        .onCheck(int(C::AutosizedBox), [&w](bool on) { w.autosizedBox = on; w.autosizedClicked(); })
-        .onText(int(C::BitrateEdit), [&w](const std::string &text) {
-            if (w.readBitrateText(text))
-                w.bitrateTyped();
-        })
-        .onSlider(int(C::ReductionSlider), [&w](int position) { w.sliderPosition = position; w.sliderMoved(); })
-        .onCheck(int(C::HideBox), [&w](bool on) { w.hideInsignificant = on; w.hideClicked(); })
-        .onCheck(int(C::OpvForSmallBox), [&w](bool on) { w.opvForSmall = on; w.opvForSmallClicked(); })
-        .onClick(int(C::VbrRadio), [&w] { w.vbrClicked(); })
-        .onClick(int(C::OpvRadio), [&w] { w.opvClicked(); })
-        .onClick(int(C::ResetButton), [&w] { w.resetBitrates(); })
+    binder.onClick(Id::LoadButton, [&w] { w.loadClicked(); })
+        .onRow(Id::SegmentList, [&w](int row) { w.rowSelected(row); })
+        .onCheck(Id::AutosizedBox, [&w](bool checked) { w.autosizedClicked(checked); })
+        .onText(Id::BitrateEdit, [&w](const std::string &text) { w.bitrateTyped(text); })
+        .onSlider(Id::ReductionSlider, [&w](int position) { w.sliderMoved(position); })
+        .onCheck(Id::HideBox, [&w](bool checked) { w.hideClicked(checked); })
+        .onCheck(Id::OpvForSmallBox, [&w](bool checked) { w.opvForSmallClicked(checked); })
+        .onClick(Id::VbrRadio, [&w] { w.vbrClicked(); })
+        .onClick(Id::OpvRadio, [&w] { w.opvClicked(); })
+        .onClick(Id::ResetButton, [&w] { w.resetClicked(); })
         // Until the prediction window joins, a save that needs new Q factors keeps the current ones.
-        .onClick(int(C::SaveButton), [&w] { w.save([] { return true; }); })
-        .onClick(int(C::PreviewButton), [&w] { w.previewClicked(); })
-        .onClick(int(C::SettingsButton), [this] { openSettings(); })
-        .onClick(int(C::AboutButton), [this] { about(); })
-        .onClick(int(C::ExitButton), [this] { exit(); });
+        .onClick(Id::SaveButton, [&w] { w.saveClicked([] { return true; }); })
+        .onClick(Id::PreviewButton, [&w] { w.previewClicked(); })
+        .onClick(Id::SettingsButton, [this] { openSettings(); })
+        .onClick(Id::AboutButton, [this] { about(); })
+        .onClick(Id::ExitButton, [this] { exit(); });
     // Tweak Cells, Vob-ID Link, Global Options, Set Custom Q and AVS Editing follow their enable
-    // rules; their windows join as their core classes arrive.
+    // rules; their windows join as their dialogs are added.
 }

@@ -12,7 +12,7 @@ class MainWindow;
 class MainDialog : public BoundDialog {
 public:
     // `startPath`: a Rebuilder.INF to load once the window shows (the program's argument).
-    MainDialog(MainWindow &window, Desktop &desktop, std::string settingsFolder, std::string startPath);
+    MainDialog(MainWindow &window, Desktop &desktop, std::string startPath);
 
 protected:
     ControlTable controls() override;
@@ -28,6 +28,5 @@ private:
 
     MainWindow &m_window;
     Desktop &m_desktop;
-    std::string m_settingsFolder;
     std::string m_startPath;
 };

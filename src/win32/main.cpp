@@ -25,8 +25,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     Win32Desktop desktop;
     Project project;
-    MainWindow window(project, desktop, settings);
+    MainWindow window(project, desktop, settings, folder);
     const std::vector<std::string> arguments = commandLineArguments(0, nullptr);
-    MainDialog dialog(window, desktop, folder, arguments.empty() ? std::string() : arguments.front());
+    MainDialog dialog(window, desktop, arguments.empty() ? std::string() : arguments.front());
     return dialog.runModal(IDD_MAIN, nullptr) == -1 ? 1 : 0;
 }

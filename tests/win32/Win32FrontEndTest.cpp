@@ -139,12 +139,9 @@ TEST(Win32Templates, HoldEveryControlOfTheirWindow)
     FakeDesktop desktop;
     AppSettings settings;
     MainWindow window(project, desktop, settings);
-    struct Probe : MainDialog {
-        using MainDialog::MainDialog;
-        ControlTable table() { return controls(); }
-    } dialog(window, desktop, ".", "");
+    MainDialog dialog(window, desktop, "");
     HWND handle = dialog.openModeless(IDD_MAIN, nullptr);
-    expectTemplateHolds(handle, dialog.table(), "main window");
+    expectTemplateHolds(handle, window.controls(), "main window");
     EXPECT_EQ(windowText(handle), MainWindow::windowTitle);
     DestroyWindow(handle);
 }
@@ -242,31 +239,32 @@ TEST(Win32Binder, MainWindowRowAndCheckBoxReachTheirCommands)
     FakeDesktop desktop;
     AppSettings settings;
     MainWindow window(project, desktop, settings);
-    MainDialog dialog(window, desktop, ".", "");
+    MainDialog dialog(window, desktop, "");
     HWND d = dialog.openModeless(IDD_MAIN, nullptr);
     ASSERT_NE(d, nullptr);
-    using M = MainWindow::Control;
-    EXPECT_EQ(SendMessageW(item(d, int(M::SegmentList)), LB_GETCOUNT, 0, 0), 2);
+    using M = MainWindow::Id;
+    auto shown = [&](int id) { return window.control(MainWindow::Id(id)).text; };
+    EXPECT_EQ(SendMessageW(item(d, M::SegmentList), LB_GETCOUNT, 0, 0), 2);
 
-    SendMessageW(item(d, int(M::SegmentList)), LB_SETCURSEL, 1, 0);
-    notify(d, int(M::SegmentList), LBN_SELCHANGE);
-    EXPECT_EQ(window.currentSegment, 1);
-    EXPECT_EQ(text(d, int(M::BitrateEdit)), "6000");
-    EXPECT_FALSE(IsWindowEnabled(item(d, int(M::BitrateEdit))));
+    SendMessageW(item(d, M::SegmentList), LB_SETCURSEL, 1, 0);
+    notify(d, M::SegmentList, LBN_SELCHANGE);
+    EXPECT_EQ(window.currentSegment(), 1);
+    EXPECT_EQ(text(d, M::BitrateEdit), "6000");
+    EXPECT_FALSE(IsWindowEnabled(item(d, M::BitrateEdit)));
 
-    clickBox(d, int(M::AutosizedBox), false);
+    clickBox(d, M::AutosizedBox, false);
     EXPECT_FALSE(project.segment(1).autosized);
-    EXPECT_TRUE(IsWindowEnabled(item(d, int(M::BitrateEdit))));
-    typeAndLeave(d, int(M::BitrateEdit), "5000");
-    EXPECT_EQ(text(d, int(M::BitrateEdit)), window.bitrateText());
-    EXPECT_NE(window.bitrateText(), "6000");
+    EXPECT_TRUE(IsWindowEnabled(item(d, M::BitrateEdit)));
+    typeAndLeave(d, M::BitrateEdit, "5000");
+    EXPECT_EQ(text(d, M::BitrateEdit), shown(M::BitrateEdit));
+    EXPECT_NE(shown(M::BitrateEdit), "6000");
 
     // Enter in the field applies it: the dialog manager sends IDOK, which the window has no button for.
-    const std::string typed = window.bitrateText();
-    SetFocus(item(d, int(M::BitrateEdit)));
-    SetWindowTextA(item(d, int(M::BitrateEdit)), "4500");
+    const std::string typed = shown(M::BitrateEdit);
+    SetFocus(item(d, M::BitrateEdit));
+    SetWindowTextA(item(d, M::BitrateEdit), "4500");
     SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    EXPECT_NE(window.bitrateText(), typed);
+    EXPECT_NE(shown(M::BitrateEdit), typed);
     EXPECT_TRUE(IsWindow(d));
     DestroyWindow(d);
 }
