@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "win32/AboutDialog.h"
+#include "win32/PlanningDialogs.h"
 #include "win32/SettingsWindowDialog.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
@@ -66,6 +67,14 @@ void MainDialog::openSettings()
     m_window.afterEncoderSettings();
 }
 
+void MainDialog::setCustomQ()
+{
+    SetQFactorDialog window(m_window.project(), m_window.currentSegment(), m_desktop);
+    SetQFactorWindow dialog(window);
+    dialog.runModal(IDD_SET_Q_FACTOR, handle());
+    m_window.afterSetQFactor();
+}
+
 void MainDialog::about()
 {
     AboutDialog box(m_desktop);
@@ -103,8 +112,9 @@ void MainDialog::routeCommands(DialogBinder &binder)
         .onClick(Id::SaveButton, [&w] { w.saveClicked([] { return true; }); })
         .onClick(Id::PreviewButton, [&w] { w.previewClicked(); })
         .onClick(Id::SettingsButton, [this] { openSettings(); })
+        .onClick(Id::CustomQButton, [this] { setCustomQ(); })
         .onClick(Id::AboutButton, [this] { about(); })
         .onClick(Id::ExitButton, [this] { exit(); });
-    // Tweak Cells, Vob-ID Link, Global Options, Set Custom Q and AVS Editing follow their enable
-    // rules; their windows join as their dialogs are added.
+    // Tweak Cells, Vob-ID Link, Global Options and AVS Editing follow their enable rules; their
+    // windows join as their dialogs are added.
 }

@@ -23,6 +23,7 @@ protected:
 private:
     void routeCommands(DialogBinder &binder);
     void openSettings();
+    void setCustomQ();
     void about();
     void exit();
 

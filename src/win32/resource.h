@@ -6,6 +6,7 @@
 #define IDD_CCE270_SETTINGS 120
 #define IDD_CCESP_SETTINGS 121
 #define IDD_ENCODER_SETTINGS 122
+#define IDD_SET_Q_FACTOR 133
 
 // The system menu entry of the main window ("&About Tavro...", string 101).
 #define IDS_ABOUTBOX 101

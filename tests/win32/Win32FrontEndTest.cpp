@@ -9,6 +9,7 @@
 #include "support/FakeDesktop.h"
 #include "support/ProjectBuilder.h"
 #include "win32/MainDialog.h"
+#include "win32/PlanningDialogs.h"
 #include "win32/SettingsWindowDialog.h"
 #include "win32/WideText.h"
 #include "win32/Win32Desktop.h"
@@ -144,6 +145,26 @@ TEST(Win32Templates, HoldEveryControlOfTheirWindow)
     expectTemplateHolds(handle, window.controls(), "main window");
     EXPECT_EQ(windowText(handle), MainWindow::windowTitle);
     DestroyWindow(handle);
+}
+
+TEST(Win32Templates, SetQFactorHoldsItsControlsAndOkClosesIt)
+{
+    Project project = ProjectBuilder().segment().cell(1000, 4000).build();
+    project.segment(0).vbrMode = false;
+    project.segment(0).settings.opvQFactor = 30;
+    FakeDesktop desktop;
+    SetQFactorDialog window(project, 0, desktop);
+    SetQFactorWindow dialog(window);
+    HWND d = dialog.openModeless(IDD_SET_Q_FACTOR, nullptr);
+    expectTemplateHolds(d, window.controls(), "Set Q Factor");
+    EXPECT_EQ(windowText(d), SetQFactorDialog::title);
+
+    notify(d, SetQFactorDialog::SetToRadio, BN_CLICKED);
+    EXPECT_TRUE(IsWindowEnabled(item(d, SetQFactorDialog::QEdit)));
+    typeAndLeave(d, SetQFactorDialog::QEdit, "50");
+    notify(d, SetQFactorDialog::OkButton, BN_CLICKED);
+    EXPECT_FALSE(IsWindow(d));
+    EXPECT_EQ(project.segment(0).settings.opvQFactor, 50);
 }
 
 // ---- Each kind of control reaches its command, and the window shows the result ------------------

@@ -5,8 +5,9 @@
 //
 // It starts tavro.exe on the project, selects the second listed segment, unticks "Autosized",
 // types a bitrate, opens the encoder settings window by its button, changes a radio button, an
-// edit and (where the window has them) the passes list and the quality slider, presses OK,
-// saves, answers "Settings Saved" and exits. Then it puts the project's files back as they
+// edit and (where the window has them) the passes list and the quality slider, presses OK; sets
+// the segment's Q factor in Set Q Factor when the segment is OPV; saves, answers "Settings Saved"
+// and exits. Then it puts the project's files back as they
 // were, runs tavro-cli.exe plan with the same operations and --save, and compares Rebuilder.INF
 // and Rebuilder.ECL byte for byte. With --shots it also writes FOLDER\main-window.bmp, the
 // settings window's picture and the About box's, as shown on the screen.
@@ -35,7 +36,7 @@ constexpr const wchar_t *mainTitle = L"Tavro v0.17 BETA!!!";
 // Control ids of the main window and the settings windows.
 enum : int {
     AutosizedBox = 1002, BitrateEdit = 1003, SaveButton = 1009, ExitButton = 1010, SettingsButton = 1019,
-    SegmentList = 1023, AboutButton = 1037,
+    SegmentList = 1023, CustomQButton = 1026, AboutButton = 1037, QEdit = 1005, SetToRadio = 1025,
     Gop12Radio = 1121, QualitySlider = 1151, QualityNumber = 1152, MinBitrateEdit = 1161, PassesList = 1201,
 };
 
@@ -333,6 +334,22 @@ int run(const std::vector<std::wstring> &args)
         waitFor("the settings window to close", [&]() -> std::optional<bool> {
             return IsWindow(settings) ? std::nullopt : std::optional<bool>(true);
         });
+
+        if (usable(main, CustomQButton)) {
+            press(main, CustomQButton);
+            HWND setQ = waitFor("Set Q Factor", [&]() -> std::optional<HWND> {
+                HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Set Q Factor"; });
+                return w ? std::optional<HWND>(w) : std::nullopt;
+            });
+            notify(setQ, SetToRadio, BN_CLICKED);
+            type(setQ, QEdit, "50");
+            operations.push_back("--set-q " + segment + "=50");
+            shoot(setQ, shots, L"set-q-factor");
+            press(setQ, IDOK);
+            waitFor("Set Q Factor to close", [&]() -> std::optional<bool> {
+                return IsWindow(setQ) ? std::nullopt : std::optional<bool>(true);
+            });
+        }
 
         if (!shots.empty()) {
             press(main, AboutButton);
