@@ -123,6 +123,12 @@ DialogBinder &DialogBinder::focusAfterCommand(std::function<int()> request)
     return *this;
 }
 
+DialogBinder &DialogBinder::afterCommand(std::function<void()> check)
+{
+    m_afterCommand = std::move(check);
+    return *this;
+}
+
 // ---- Drawing -----------------------------------------------------------------------------------
 
 void DialogBinder::render()
@@ -263,8 +269,9 @@ bool DialogBinder::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return false;
     }
     event.kind = control->kind;
-    // Drawing sends notifications of its own; a running command may move the focus.
-    if (m_rendering || m_running || m_detached)
+    // Drawing sends notifications of its own; a running command may move the focus. A control
+    // the window shows disabled or hidden takes no action, whoever sends the notification.
+    if (m_rendering || m_running || m_detached || !control->enabled || !control->visible)
         return true;
 
     const WORD code = HIWORD(wParam);
@@ -373,6 +380,8 @@ void DialogBinder::run(const std::function<void()> &command)
         return;
     m_running = true;
     command();
+    if (m_afterCommand)
+        m_afterCommand();
     m_running = false;
     render();
     if (m_focusRequest && !m_detached)

@@ -32,7 +32,8 @@
 // first, since no focus change told the window about the typed text; Enter in such an edit
 // commits it and presses no button but OK (in a window without OK it only commits).
 //
-// After each command the table is drawn again. While the binder draws, or while a command runs
+// A control the table shows disabled or hidden takes no action. After each command the table
+// is drawn again. While the binder draws, or while a command runs
 // (it may show a message box, which moves the focus), notifications are not forwarded.
 
 #include "platform/Controls.h"
@@ -76,6 +77,8 @@ public:
     DialogBinder &onOther(Handler handler);
     // Asked after every command: the control to give the focus to, 0 for none.
     DialogBinder &focusAfterCommand(std::function<int()> request);
+    // Runs after every command, before the table is drawn again (a window that may have ended).
+    DialogBinder &afterCommand(std::function<void()> check);
 
     // ---- Drawing and forwarding ------------------------------------------------------------------
     // Writes the whole table into the controls; a control the template lacks is skipped.
@@ -106,6 +109,7 @@ private:
     std::map<int, Handler> m_routes;
     Handler m_other;
     std::function<int()> m_focusRequest;
+    std::function<void()> m_afterCommand;
     std::map<int, std::vector<std::string>> m_rowsShown; // list rows as last written
     std::map<int, int> m_positions;                      // slider positions as last written or read
     bool m_rendering = false;

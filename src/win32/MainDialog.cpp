@@ -67,14 +67,6 @@ void MainDialog::openSettings()
     m_window.afterEncoderSettings();
 }
 
-void MainDialog::setCustomQ()
-{
-    SetQFactorDialog window(m_window.project(), m_window.currentSegment(), m_desktop);
-    SetQFactorWindow dialog(window);
-    dialog.runModal(IDD_SET_Q_FACTOR, handle());
-    m_window.afterSetQFactor();
-}
-
 void MainDialog::about()
 {
     AboutDialog box(m_desktop);
@@ -112,9 +104,11 @@ void MainDialog::routeCommands(DialogBinder &binder)
         .onClick(Id::SaveButton, [&w] { w.saveClicked([] { return true; }); })
         .onClick(Id::PreviewButton, [&w] { w.previewClicked(); })
         .onClick(Id::SettingsButton, [this] { openSettings(); })
-        .onClick(Id::CustomQButton, [this] { setCustomQ(); })
+        .onClick(Id::TweakCellsButton, [this] { runTweakCells(handle(), m_window); })
+        .onClick(Id::LinkButton, [this] { runLinkVobIds(handle(), m_window); })
+        .onClick(Id::GlobalOptionsButton, [this] { runGlobalOptions(handle(), m_window); })
+        .onClick(Id::CustomQButton, [this] { runSetQFactor(handle(), m_window); })
         .onClick(Id::AboutButton, [this] { about(); })
         .onClick(Id::ExitButton, [this] { exit(); });
-    // Tweak Cells, Vob-ID Link, Global Options and AVS Editing follow their enable rules; their
-    // windows join as their dialogs are added.
+    // AVS Editing follows its enable rule; the script editor joins when its core class does.
 }

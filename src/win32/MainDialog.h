@@ -23,7 +23,6 @@ protected:
 private:
     void routeCommands(DialogBinder &binder);
     void openSettings();
-    void setCustomQ();
     void about();
     void exit();
 

@@ -6,6 +6,9 @@
 #define IDD_CCE270_SETTINGS 120
 #define IDD_CCESP_SETTINGS 121
 #define IDD_ENCODER_SETTINGS 122
+#define IDD_TWEAK_CELLS 130
+#define IDD_LINK_VOB_IDS 131
+#define IDD_GLOBAL_OPTIONS 132
 #define IDD_SET_Q_FACTOR 133
 
 // The system menu entry of the main window ("&About Tavro...", string 101).

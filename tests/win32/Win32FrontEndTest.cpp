@@ -20,6 +20,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <type_traits>
 #include <memory>
 
 namespace {
@@ -147,6 +148,26 @@ TEST(Win32Templates, HoldEveryControlOfTheirWindow)
     DestroyWindow(handle);
 }
 
+TEST(Win32Templates, PlanningWindowsHoldTheirControls)
+{
+    Project project = ProjectBuilder().segment().cell(1000, 4000).cell(1000, 5000).segment().cell(3000, 6000).build();
+    FakeDesktop desktop;
+    AppSettings settings;
+    auto check = [](auto &window, const char *what) {
+        PlanningWindow<std::remove_reference_t<decltype(window)>> dialog(window);
+        HWND d = dialog.openModeless(dialog.templateId(), nullptr);
+        expectTemplateHolds(d, window.controls(), what);
+        EXPECT_EQ(windowText(d), std::remove_reference_t<decltype(window)>::title);
+        DestroyWindow(d);
+    };
+    TweakCellsDialog tweak(project, 0, desktop, settings, ".");
+    check(tweak, "Tweak Cells");
+    LinkVobIdsDialog link(project, 0, false, desktop, settings, ".");
+    check(link, "Link Vob-IDs");
+    GlobalOptionsDialog options(project, desktop, settings, ".");
+    check(options, "Global Options");
+}
+
 TEST(Win32Templates, SetQFactorHoldsItsControlsAndOkClosesIt)
 {
     Project project = ProjectBuilder().segment().cell(1000, 4000).build();
@@ -154,8 +175,8 @@ TEST(Win32Templates, SetQFactorHoldsItsControlsAndOkClosesIt)
     project.segment(0).settings.opvQFactor = 30;
     FakeDesktop desktop;
     SetQFactorDialog window(project, 0, desktop);
-    SetQFactorWindow dialog(window);
-    HWND d = dialog.openModeless(IDD_SET_Q_FACTOR, nullptr);
+    PlanningWindow<SetQFactorDialog> dialog(window);
+    HWND d = dialog.openModeless(dialog.templateId(), nullptr);
     expectTemplateHolds(d, window.controls(), "Set Q Factor");
     EXPECT_EQ(windowText(d), SetQFactorDialog::title);
 

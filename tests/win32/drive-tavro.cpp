@@ -6,8 +6,9 @@
 // It starts tavro.exe on the project, selects the second listed segment, unticks "Autosized",
 // types a bitrate, opens the encoder settings window by its button, changes a radio button, an
 // edit and (where the window has them) the passes list and the quality slider, presses OK; sets
-// the segment's Q factor in Set Q Factor when the segment is OPV; saves, answers "Settings Saved"
-// and exits. Then it puts the project's files back as they
+// the segment's Q factor in Set Q Factor when the segment is OPV; moves the output size slider
+// of Global Options; links the title set's first two segments in Link Vob-IDs; saves, answers
+// "Settings Saved" and exits. Then it puts the project's files back as they
 // were, runs tavro-cli.exe plan with the same operations and --save, and compares Rebuilder.INF
 // and Rebuilder.ECL byte for byte. With --shots it also writes FOLDER\main-window.bmp, the
 // settings window's picture and the About box's, as shown on the screen.
@@ -37,6 +38,7 @@ constexpr const wchar_t *mainTitle = L"Tavro v0.17 BETA!!!";
 enum : int {
     AutosizedBox = 1002, BitrateEdit = 1003, SaveButton = 1009, ExitButton = 1010, SettingsButton = 1019,
     SegmentList = 1023, CustomQButton = 1026, AboutButton = 1037, QEdit = 1005, SetToRadio = 1025,
+    LinkButton = 1017, GlobalOptionsButton = 1020, TweakCellsButton = 1006, LinkList = 1036, PercentSlider = 1034, PercentEdit = 1003,
     Gop12Radio = 1121, QualitySlider = 1151, QualityNumber = 1152, MinBitrateEdit = 1161, PassesList = 1201,
 };
 
@@ -351,6 +353,49 @@ int run(const std::vector<std::wstring> &args)
             });
         }
 
+        press(main, GlobalOptionsButton);
+        HWND options = waitFor("Global Options", [&]() -> std::optional<HWND> {
+            HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Global Options"; });
+            return w ? std::optional<HWND>(w) : std::nullopt;
+        });
+        HWND percent = control(options, PercentSlider);
+        SendMessageW(percent, TBM_SETPOS, TRUE, 985);
+        SendMessageW(options, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 985), LPARAM(percent));
+        if (textOf(control(options, PercentEdit)) != L"98.5")
+            throw Failure("the output size does not follow the slider: " + narrow(textOf(control(options, PercentEdit))));
+        operations.push_back("--output-percent 98.5");
+        shoot(options, shots, L"global-options");
+        press(options, IDOK);
+        waitFor("Global Options to close", [&]() -> std::optional<bool> {
+            return IsWindow(options) ? std::nullopt : std::optional<bool>(true);
+        });
+
+        // Link the first two segments of the title set, chosen in the list.
+        press(main, LinkButton);
+        HWND link = waitFor("Link Vob-IDs", [&]() -> std::optional<HWND> {
+            HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Link Vob-IDs"; });
+            return w ? std::optional<HWND>(w) : std::nullopt;
+        });
+        HWND segments = control(link, LinkList);
+        std::string linked;
+        for (int r = 0; r < 2; ++r) {
+            wchar_t text[64] = {};
+            SendMessageW(segments, LB_GETTEXT, WPARAM(r), LPARAM(text));
+            if (swscanf(text, L"VTS %d - Vob-ID %d", &vts, &vobId) != 2)
+                throw Failure("unexpected Link Vob-IDs row " + narrow(text));
+            linked += (r ? "," : "") + std::to_string(vts) + ":" + std::to_string(vobId);
+        }
+        SendMessageW(segments, LB_SETSEL, FALSE, -1);
+        SendMessageW(segments, LB_SETSEL, TRUE, 0);
+        SendMessageW(segments, LB_SETSEL, TRUE, 1);
+        notify(link, LinkList, LBN_SELCHANGE);
+        shoot(link, shots, L"link-vob-ids");
+        press(link, IDOK);
+        waitFor("Link Vob-IDs to close", [&]() -> std::optional<bool> {
+            return IsWindow(link) ? std::nullopt : std::optional<bool>(true);
+        });
+        operations.push_back("--link " + linked);
+
         if (!shots.empty()) {
             press(main, AboutButton);
             HWND about = waitFor("the About box", [&]() -> std::optional<HWND> {
@@ -359,6 +404,9 @@ int run(const std::vector<std::wstring> &args)
             });
             shoot(about, shots, L"about");
             press(about, IDOK);
+            waitFor("the About box to close", [&]() -> std::optional<bool> {
+                return IsWindow(about) ? std::nullopt : std::optional<bool>(true);
+            });
         }
 
         press(main, SaveButton);
@@ -374,7 +422,34 @@ int run(const std::vector<std::wstring> &args)
         waitFor("the message to close", [&]() -> std::optional<bool> {
             return IsWindow(box) ? std::nullopt : std::optional<bool>(true);
         });
+        if (!shots.empty()) {
+            // Tweak Cells, on the first segment once it is no longer autosized (nothing is saved).
+            SendMessageW(list, LB_SETCURSEL, 0, 0);
+            notify(main, SegmentList, LBN_SELCHANGE);
+            if (SendMessageW(control(main, AutosizedBox), BM_GETCHECK, 0, 0) == BST_CHECKED) {
+                SendMessageW(control(main, AutosizedBox), BM_SETCHECK, BST_UNCHECKED, 0);
+                notify(main, AutosizedBox, BN_CLICKED);
+            }
+            if (usable(main, TweakCellsButton)) {
+                press(main, TweakCellsButton);
+                HWND tweak = waitFor("Tweak Cells", [&]() -> std::optional<HWND> {
+                    HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Tweak Cells"; });
+                    return w ? std::optional<HWND>(w) : std::nullopt;
+                });
+                shoot(tweak, shots, L"tweak-cells");
+                PostMessageW(tweak, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                waitFor("Tweak Cells to close", [&]() -> std::optional<bool> {
+                    return IsWindow(tweak) ? std::nullopt : std::optional<bool>(true);
+                });
+            }
+        }
         press(main, ExitButton);
+        // A plan changed since the save is asked about: leave without saving it.
+        if (WaitForSingleObject(process, 3000) == WAIT_TIMEOUT)
+            if (HWND question = findWindow(id, [&](HWND window, const std::wstring &) {
+                    return window != main && classOf(window) == L"#32770" && !messageOf(window).empty();
+                }))
+                PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
         if (finish(process, "tavro.exe", 20000) != 0)
             throw Failure("tavro.exe ended with a failure status");
         process = nullptr;
