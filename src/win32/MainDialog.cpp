@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "win32/AboutDialog.h"
 #include "win32/PlanningDialogs.h"
+#include "win32/PredictionWindow.h"
 #include "win32/SettingsWindowDialog.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
@@ -100,8 +101,12 @@ void MainDialog::routeCommands(DialogBinder &binder)
         .onClick(Id::VbrRadio, [&w] { w.vbrClicked(); })
         .onClick(Id::OpvRadio, [&w] { w.opvClicked(); })
         .onClick(Id::ResetButton, [&w] { w.resetClicked(); })
-        // Until the prediction window joins, a save that needs new Q factors keeps the current ones.
-        .onClick(Id::SaveButton, [&w] { w.saveClicked([] { return true; }); })
+        // A save with replanned OPV segments runs the prediction window first; its Cancel stops it.
+        .onClick(Id::SaveButton, [this, &w] {
+            w.saveClicked([this, &w] {
+                return runPrediction(handle(), w.project(), w.settings(), w.settingsFolder(), m_desktop);
+            });
+        })
         .onClick(Id::PreviewButton, [&w] { w.previewClicked(); })
         .onClick(Id::SettingsButton, [this] { openSettings(); })
         .onClick(Id::TweakCellsButton, [this] { runTweakCells(handle(), m_window); })

@@ -10,6 +10,7 @@
 #include "support/ProjectBuilder.h"
 #include "win32/MainDialog.h"
 #include "win32/PlanningDialogs.h"
+#include "win32/PredictionWindow.h"
 #include "win32/SettingsWindowDialog.h"
 #include "win32/WideText.h"
 #include "win32/Win32Desktop.h"
@@ -166,6 +167,36 @@ TEST(Win32Templates, PlanningWindowsHoldTheirControls)
     check(link, "Link Vob-IDs");
     GlobalOptionsDialog options(project, desktop, settings, ".");
     check(options, "Global Options");
+}
+
+TEST(Win32Templates, PredictionWindowHoldsItsControlsAtTheirPlaces)
+{
+    Project project = ProjectBuilder().segment().cell(1000, 4000).build();
+    FakeDesktop desktop;
+    AppSettings settings;
+    PredictionDialog window(project, settings, ".", desktop);
+    window.storesOptions = false;
+    PredictionWindow dialog(window);
+    HWND d = dialog.openModeless(IDD_PREDICTION, nullptr);
+    expectTemplateHolds(d, window.controls(), "OPV Prediction");
+    RECT client;
+    GetClientRect(d, &client);
+    RECT size{0, 0, PredictionDialog::width, PredictionDialog::height};
+    MapDialogRect(d, &size);
+    EXPECT_EQ(client.right, size.right);
+    EXPECT_EQ(client.bottom, size.bottom);
+    for (const PredictionDialog::Place &place : PredictionDialog::layout()) {
+        // The dialog manager converts the position and the size each on their own.
+        RECT expected{place.x, place.y, place.width, place.height};
+        MapDialogRect(d, &expected);
+        RECT actual;
+        GetWindowRect(item(d, place.id), &actual);
+        MapWindowPoints(nullptr, d, reinterpret_cast<POINT *>(&actual), 2);
+        EXPECT_EQ(actual.left, expected.left) << place.id;
+        EXPECT_EQ(actual.top, expected.top) << place.id;
+        EXPECT_EQ(actual.right - actual.left, expected.right) << place.id;
+    }
+    DestroyWindow(d);
 }
 
 TEST(Win32Templates, SetQFactorHoldsItsControlsAndOkClosesIt)

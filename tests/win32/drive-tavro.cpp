@@ -1,17 +1,18 @@
 // drive-tavro: uses tavro.exe as a person would, through its windows' controls by id, then
 // checks the saved project against what tavro-cli.exe saves for the same operations.
 //
-//   drive-tavro TAVRO.EXE TAVRO-CLI.EXE PATH\Rebuilder.INF [--shots FOLDER]
+//   drive-tavro TAVRO.EXE TAVRO-CLI.EXE PATH\Rebuilder.INF --cce FAKE-CCE.EXE [--shots FOLDER]
 //
 // It starts tavro.exe on the project, selects the second listed segment, unticks "Autosized",
 // types a bitrate, opens the encoder settings window by its button, changes a radio button, an
 // edit and (where the window has them) the passes list and the quality slider, presses OK; sets
-// the segment's Q factor in Set Q Factor when the segment is OPV; moves the output size slider
-// of Global Options; links the title set's first two segments in Link Vob-IDs; saves, answers
-// "Settings Saved" and exits. Then it puts the project's files back as they
-// were, runs tavro-cli.exe plan with the same operations and --save, and compares Rebuilder.INF
-// and Rebuilder.ECL byte for byte. With --shots it also writes FOLDER\main-window.bmp, the
-// settings window's picture and the About box's, as shown on the screen.
+// "Calculated" in Set Q Factor when the segment is OPV; moves the output size slider
+// of Global Options; links the title set's first and last segments in Link Vob-IDs; saves, running
+// the prediction (PREDICT, then Save) when the prediction window opens, answers "Settings
+// Saved" and exits. tavro.exe's Tavro.ini must name FAKE-CCE.EXE as the encoder. Then it puts
+// the project's files back as they were, runs tavro-cli.exe plan with the same operations and
+// --save --predict, and compares Rebuilder.INF and Rebuilder.ECL byte for byte. With --shots it
+// also writes each window's picture, as the screen shows it, into FOLDER as a BMP file.
 // Exit status 0 when everything matched; otherwise it says what did not.
 
 #include <windows.h>
@@ -37,8 +38,9 @@ constexpr const wchar_t *mainTitle = L"Tavro v0.17 BETA!!!";
 // Control ids of the main window and the settings windows.
 enum : int {
     AutosizedBox = 1002, BitrateEdit = 1003, SaveButton = 1009, ExitButton = 1010, SettingsButton = 1019,
-    SegmentList = 1023, CustomQButton = 1026, AboutButton = 1037, QEdit = 1005, SetToRadio = 1025,
-    LinkButton = 1017, GlobalOptionsButton = 1020, TweakCellsButton = 1006, LinkList = 1036, PercentSlider = 1034, PercentEdit = 1003,
+    SegmentList = 1023, CustomQButton = 1026, AboutButton = 1037, CalculatedRadio = 1024,
+    LinkButton = 1017, GlobalOptionsButton = 1020, TweakCellsButton = 1006, PredictButton = 1040,
+    PredictionLog = 1012, LinkList = 1036, PercentSlider = 1034, PercentEdit = 1003,
     Gop12Radio = 1121, QualitySlider = 1151, QualityNumber = 1152, MinBitrateEdit = 1161, PassesList = 1201,
 };
 
@@ -261,9 +263,17 @@ std::string settingsShotName(const std::wstring &title)
 int run(const std::vector<std::wstring> &args)
 {
     if (args.size() < 3)
-        throw Failure("usage: drive-tavro TAVRO.EXE TAVRO-CLI.EXE PATH\\Rebuilder.INF [--shots FOLDER]");
+        throw Failure("usage: drive-tavro TAVRO.EXE TAVRO-CLI.EXE PATH\\Rebuilder.INF --cce FAKE-CCE.EXE [--shots FOLDER]");
     const std::wstring tavro = args[0], cli = args[1], inf = args[2];
-    const std::wstring shots = args.size() >= 5 && args[3] == L"--shots" ? args[4] : L"";
+    std::wstring shots, cce;
+    for (std::size_t i = 3; i + 1 < args.size(); i += 2) {
+        if (args[i] == L"--shots")
+            shots = args[i + 1];
+        else if (args[i] == L"--cce")
+            cce = args[i + 1];
+    }
+    if (cce.empty())
+        throw Failure("no --cce: the encoder the prediction runs (the one tavro.exe's Tavro.ini names)");
     const std::wstring ecl = inf.substr(0, inf.size() - 3) + L"ECL";
     const std::string originalInf = readFile(inf), originalEcl = readFile(ecl);
 
@@ -272,6 +282,7 @@ int run(const std::vector<std::wstring> &args)
     const DWORD id = GetProcessId(process);
     std::vector<std::string> operations;
     std::string settingsTitle;
+    bool predicted = false;
     try {
         HWND main = waitFor("the main window", [&]() -> std::optional<HWND> {
             HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == mainTitle; });
@@ -343,9 +354,9 @@ int run(const std::vector<std::wstring> &args)
                 HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Set Q Factor"; });
                 return w ? std::optional<HWND>(w) : std::nullopt;
             });
-            notify(setQ, SetToRadio, BN_CLICKED);
-            type(setQ, QEdit, "50");
-            operations.push_back("--set-q " + segment + "=50");
+            // "Calculated": the save predicts the segment's Q factor.
+            notify(setQ, CalculatedRadio, BN_CLICKED);
+            operations.push_back("--set-q " + segment + "=calculated");
             shoot(setQ, shots, L"set-q-factor");
             press(setQ, IDOK);
             waitFor("Set Q Factor to close", [&]() -> std::optional<bool> {
@@ -370,7 +381,8 @@ int run(const std::vector<std::wstring> &args)
             return IsWindow(options) ? std::nullopt : std::optional<bool>(true);
         });
 
-        // Link the first two segments of the title set, chosen in the list.
+        // Link the first and the last segment of the title set, chosen in the list (the second
+        // stays as it is, to be predicted).
         press(main, LinkButton);
         HWND link = waitFor("Link Vob-IDs", [&]() -> std::optional<HWND> {
             HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Link Vob-IDs"; });
@@ -378,7 +390,10 @@ int run(const std::vector<std::wstring> &args)
         });
         HWND segments = control(link, LinkList);
         std::string linked;
-        for (int r = 0; r < 2; ++r) {
+        const int last = int(SendMessageW(segments, LB_GETCOUNT, 0, 0)) - 1;
+        if (last < 1)
+            throw Failure("Link Vob-IDs lists fewer than two segments");
+        for (int r : {0, last}) {
             wchar_t text[64] = {};
             SendMessageW(segments, LB_GETTEXT, WPARAM(r), LPARAM(text));
             if (swscanf(text, L"VTS %d - Vob-ID %d", &vts, &vobId) != 2)
@@ -387,7 +402,7 @@ int run(const std::vector<std::wstring> &args)
         }
         SendMessageW(segments, LB_SETSEL, FALSE, -1);
         SendMessageW(segments, LB_SETSEL, TRUE, 0);
-        SendMessageW(segments, LB_SETSEL, TRUE, 1);
+        SendMessageW(segments, LB_SETSEL, TRUE, last);
         notify(link, LinkList, LBN_SELCHANGE);
         shoot(link, shots, L"link-vob-ids");
         press(link, IDOK);
@@ -410,6 +425,30 @@ int run(const std::vector<std::wstring> &args)
         }
 
         press(main, SaveButton);
+        // Replanned OPV segments: the prediction window comes first; PREDICT, then Save.
+        HWND prediction = waitFor("the prediction window or the message after saving", [&]() -> std::optional<HWND> {
+            HWND w = findWindow(id, [&](HWND window, const std::wstring &title) {
+                return window != main
+                    && (title == L"OPV Prediction" || (classOf(window) == L"#32770" && !messageOf(window).empty()));
+            });
+            return w ? std::optional<HWND>(w) : std::nullopt;
+        });
+        if (textOf(prediction) == L"OPV Prediction") {
+            press(prediction, PredictButton);
+            waitFor("the prediction to finish", [&]() -> std::optional<bool> {
+                if (HWND message = findWindow(id, [&](HWND window, const std::wstring &) {
+                        return window != prediction && window != main && classOf(window) == L"#32770"
+                            && !messageOf(window).empty();
+                    }))
+                    throw Failure("the prediction said: " + narrow(messageOf(message)));
+                return IsWindowEnabled(control(prediction, IDOK)) ? std::optional<bool>(true) : std::nullopt;
+            }, 120.0);
+            if (textOf(control(prediction, PredictionLog)).empty())
+                throw Failure("the prediction wrote no log");
+            shoot(prediction, shots, L"prediction");
+            press(prediction, IDOK);
+            predicted = true;
+        }
         HWND box = waitFor("the message after saving", [&]() -> std::optional<HWND> {
             HWND w = findWindow(id, [&](HWND window, const std::wstring &) {
                 return window != main && classOf(window) == L"#32770" && !messageOf(window).empty();
@@ -485,7 +524,7 @@ int run(const std::vector<std::wstring> &args)
         const std::size_t space = operation.find(' ');
         line += L" " + wide(operation.substr(0, space)) + L" \"" + wide(operation.substr(space + 1)) + L"\"";
     }
-    line += L" --save --keep-q";
+    line += L" --save --predict --cce \"" + cce + L"\"";
     if (finish(start(line, true), "tavro-cli.exe") != 0)
         throw Failure("tavro-cli.exe failed: " + narrow(line));
     const bool sameInf = readFile(inf) == guiInf, sameEcl = readFile(ecl) == guiEcl;
@@ -496,7 +535,8 @@ int run(const std::vector<std::wstring> &args)
     std::string summary;
     for (const std::string &operation : operations)
         summary += " " + operation;
-    std::printf("drive-tavro: %s: the window's save matches tavro-cli's for%s\n", settingsTitle.c_str(), summary.c_str());
+    std::printf("drive-tavro: %s: the window's save%s matches tavro-cli's for%s\n", settingsTitle.c_str(),
+                predicted ? ", with a prediction," : "", summary.c_str());
     return 0;
 }
 
