@@ -2,6 +2,8 @@
 
 #include "platform/Desktop.h"
 
+#include "TavroVersion.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -24,7 +26,7 @@ AboutBox::AboutBox(Desktop &desktop, QWidget *parent)
                                           : windowIcon().pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
 
-    auto *version = new QLabel("Tavro Version 0.17 BETA", this);
+    auto *version = new QLabel("Tavro Version " TAVRO_VERSION " BETA", this);
     version->setObjectName("versionLabel");
     QFont bold = version->font();
     bold.setBold(true);

@@ -268,6 +268,18 @@ void ControlBinder::onTextCommitted(int id, std::function<void(const std::string
     }
 }
 
+void ControlBinder::onTextEdited(int id, std::function<void(const std::string &)> command)
+{
+    QLineEdit *field = textField(widget(id));
+    if (!field)
+        return;
+    // textEdited comes from the user only, never from the binder writing the field.
+    connect(field, &QLineEdit::textEdited, this, [this, id, command = std::move(command)](const QString &edited) {
+        const std::string text = edited.toStdString();
+        forward([&] { command(text); });
+    });
+}
+
 void ControlBinder::commitText(int id)
 {
     QWidget *bound = widget(id);

@@ -65,6 +65,9 @@ public:
     // Editable drop-down: the same for its text, and a row chosen from its list (its text).
     // Enter in an edit applies the text instead of pressing the window's default button.
     void onTextCommitted(int id, std::function<void(const std::string &text)> command);
+    // Edit: every change the user makes to its text, for a window that reads the field only
+    // when a button is pressed. Enter keeps pressing the window's default button.
+    void onTextEdited(int id, std::function<void(const std::string &text)> command);
     // List: the current row changed (click or keys). Drop-down: a row chosen by the user.
     void onRowSelected(int id, std::function<void(int row)> command);
     // Multi-selection list: the selected rows (ascending) or the caret row changed.

@@ -282,9 +282,9 @@ bool MainWindow::loadClicked()
     return loadFrom(*path);
 }
 
-bool MainWindow::loadFrom(const std::string &infPath)
+bool MainWindow::loadFrom(const std::string &infPath, Project::InterruptedSaves interrupted)
 {
-    const bool ok = m_project.load(infPath, m_desktop) && m_project.isLoaded();
+    const bool ok = m_project.load(infPath, m_desktop, interrupted) && m_project.isLoaded();
     if (ok)
         buildList();
     else

@@ -16,6 +16,7 @@
 // A front-end never decides a rule itself: what is enabled, what a figure is, and what a command
 // changes all live here, so the same rules run in tests with FakeDesktop and in tavro-cli.
 
+#include "TavroVersion.h"
 #include "planning/Planning.h"
 #include "platform/Controls.h"
 #include "project/Project.h"
@@ -70,7 +71,7 @@ public:
     // Which dialog the settings button opens.
     enum class SettingsDialog { None, CceSp, Cce270, Generic };
 
-    static constexpr const char *windowTitle = "Tavro v0.17 BETA!!!";
+    static constexpr const char *windowTitle = "Tavro v" TAVRO_VERSION " BETA!!!";
     static constexpr const char *oversizeQuestion = "This is an oversized DVD.\nDo you want to continue?";
     static constexpr const char *exitQuestion =
         "Are you sure to exit?\nIf using OPV mode, you should save to recalculate Q factor.\n"
@@ -116,7 +117,8 @@ public:
     // "&Load RB Settings": the file chooser, then loadFrom(). False when cancelled or failed.
     bool loadClicked();
     // Loads the project at `infPath` (the chooser's answer, or the path given at start).
-    bool loadFrom(const std::string &infPath);
+    bool loadFrom(const std::string &infPath,
+                  Project::InterruptedSaves interrupted = Project::InterruptedSaves::Repair);
     void rowSelected(int row);
     void autosizedClicked(bool checked);
     // The bitrate field lost focus with `text` in it. A text that is not an unsigned integer is

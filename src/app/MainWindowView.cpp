@@ -1,6 +1,11 @@
 #include "app/MainWindowView.h"
 
 #include "app/AboutBox.h"
+#include "planning/GlobalOptionsView.h"
+#include "planning/LinkVobIdsView.h"
+#include "planning/SetQFactorView.h"
+#include "planning/TweakCellsView.h"
+#include "encoder/SettingsView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -177,8 +182,42 @@ void MainWindowView::bindCommands()
     b.onClicked(Id::SaveButton, [&w] { w.saveClicked([] { return true; }); });
     b.onClicked(Id::ExitButton, [this] { close(); });
     b.onClicked(Id::AboutButton, [this] { showAbout(); });
-    // Tweak Cells, Link Vob-IDs, Global Options, Set Custom Q, the encoder settings and the
-    // script editor follow their enable rules here; their windows join in later versions.
+    // The planning windows run modally on the selected segment (Global Options on the
+    // project); the main window then does what follows each of them.
+    b.onClicked(Id::TweakCellsButton, [this, &w] {
+        TweakCellsDialog dialog(w.project(), w.currentSegment(), w.desktop(), w.settings(), w.settingsFolder());
+        TweakCellsView view(dialog, this);
+        runChildDialog(this, view);
+        w.afterTweakCells();
+    });
+    b.onClicked(Id::LinkButton, [this, &w] {
+        LinkVobIdsDialog dialog(w.project(), w.currentSegment(), w.hideInsignificant(), w.desktop(), w.settings(),
+                                w.settingsFolder());
+        // A segment alone in its title set ends the window while it opens, with a message.
+        if (dialog.result() == DialogResult::Open) {
+            LinkVobIdsView view(dialog, this);
+            runChildDialog(this, view);
+        }
+        w.afterLinkVobIds();
+    });
+    b.onClicked(Id::GlobalOptionsButton, [this, &w] {
+        GlobalOptionsDialog dialog(w.project(), w.desktop(), w.settings(), w.settingsFolder());
+        GlobalOptionsView view(dialog, this);
+        runChildDialog(this, view);
+        w.afterGlobalOptions();
+    });
+    b.onClicked(Id::CustomQButton, [this, &w] {
+        SetQFactorDialog dialog(w.project(), w.currentSegment(), w.desktop());
+        SetQFactorView view(dialog, this);
+        runChildDialog(this, view);
+        w.afterSetQFactor();
+    });
+    b.onClicked(Id::SettingsButton, [this, &w] {
+        if (Segment *segment = w.selectedSegment())
+            if (const auto dialog = openSettingsDialog(w.project(), *segment, w.desktop()))
+                runSettingsWindow(this, *dialog);
+        w.afterEncoderSettings();
+    });
 }
 
 void MainWindowView::showAbout()

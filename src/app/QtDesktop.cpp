@@ -1,6 +1,7 @@
 #include "app/QtDesktop.h"
 
 #include "app/ControlBinder.h"
+#include "platform/PathMapper.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -107,7 +108,10 @@ std::optional<std::string> QtDesktop::chooseOpenFile(const std::string &title, c
 
 bool QtDesktop::startProgram(const std::string &program, const std::vector<std::string> &arguments)
 {
-    return QProcess::startDetached(q(program), qList(arguments));
+    // A Windows player outside Windows starts through Wine; the caller has put its path
+    // arguments in the form the program reads.
+    const ProgramStart start = wineCommand(program, arguments);
+    return QProcess::startDetached(q(start.program), qList(start.arguments));
 }
 
 bool QtDesktop::openUrl(const std::string &url)
@@ -122,9 +126,10 @@ Desktop::EncoderResult QtDesktop::runEncoder(const std::string &program, const s
 {
     // Window show states are a Windows matter; elsewhere the encoder has no window to minimize.
     (void)minimized;
+    const ProgramStart start = wineCommand(program, arguments);
     QProcess process;
-    process.setProgram(q(program));
-    process.setArguments(qList(arguments));
+    process.setProgram(q(start.program));
+    process.setArguments(qList(start.arguments));
     process.setWorkingDirectory(q(workingFolder));
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.start();

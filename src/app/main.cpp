@@ -4,15 +4,25 @@
 #include "project/Project.h"
 #include "settings/AppSettings.h"
 
+#include "TavroVersion.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
+    // Answered before Qt starts, so it works without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tavro %s\n", TAVRO_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(TAVRO_VERSION);
     QApplication::setApplicationName("Tavro");
     QApplication::setOrganizationName("Tavro");
     // Qt takes the user's locale for C's number formatting too; the project files and the

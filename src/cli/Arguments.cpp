@@ -1,4 +1,5 @@
 #include "Arguments.h"
+#include "ScriptOperations.h"
 #include "SettingsOperations.h"
 
 #include <charconv>
@@ -10,6 +11,7 @@ const char *const usageText =
     "       tavro-cli plan <path to Rebuilder.INF> [OPERATION ...] [--hide on|off] [--json]\n"
     "                      [--save [--keep-q | --predict [PREDICTION OPTION ...]]]\n"
     "       tavro-cli restore <path to Rebuilder.INF>\n"
+    "       tavro-cli --version\n"
     "\n"
     "SEG is V:O (title set V, first Vob-ID O) or #N (segment index N, from 0); CELL is a cell index\n"
     "inside the segment, from 0. Operations run left to right, as the main window's commands do:\n"
@@ -28,6 +30,12 @@ const char *const usageText =
     "  --preset SEG=NAME        the settings window: a filter preset, none|natural|cg|animation\n"
     "  --matrices SEG=FILE      the settings window: \"Custom\" matrices read from FILE\n"
     "                           (SEG may also be \"all\" for these three: every listed segment)\n"
+    "  --avs-insert SEG@LINE=TEXT  script editor: insert TEXT before list number LINE (from 1; the\n"
+    "                           last number, or end, appends) in every cell's script of SEG; SEG\n"
+    "                           may be all (every listed segment; LINE then 1 or end)\n"
+    "  --avs-remove SEG@LINE    script editor: remove list number LINE from every cell's script\n"
+    "  --avs-restore SEG        script editor: Restore Original Scripts (from the .bak copies)\n"
+    "                           (scripts of OPV segments change only in a run with --save --keep-q)\n"
     "  --hide on|off            hide Vob-IDs of insignificant size (default on)\n"
     "  --json                   print the project as JSON\n"
     "  --save                   save the project; --keep-q keeps the Q factors of replanned OPV segments\n"
@@ -176,6 +184,10 @@ bool parseOperationValue(Operation &op, const std::string &value, std::string &p
         }
         problem = op.text + ": expected SEG=calculated or SEG=Q with an integer";
         return false;
+    case Kind::AvsInsert:
+    case Kind::AvsRemove:
+    case Kind::AvsRestore:
+        return parseScriptOperation(op, value, problem);
     case Kind::Reset:
         break;
     }
@@ -190,6 +202,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
     Arguments result;
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         result.help = true;
+        return result;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        result.version = true;
         return result;
     }
     if (args.size() < 2) {
@@ -223,6 +239,7 @@ std::optional<Arguments> parseArguments(const std::vector<std::string> &args, st
         {"--link", Kind::Link},       {"--link-all", Kind::LinkAll},    {"--output-percent", Kind::OutputPercent},
         {"--setting", Kind::Setting}, {"--preset", Kind::Preset},       {"--matrices", Kind::Matrices},
         {"--set-q", Kind::SetQ},
+        {"--avs-insert", Kind::AvsInsert}, {"--avs-remove", Kind::AvsRemove}, {"--avs-restore", Kind::AvsRestore},
     };
 
     for (std::size_t i = 2; i < args.size(); ++i) {

@@ -13,7 +13,7 @@
 struct SegmentName {
     std::string text;
     bool byIndex = false;
-    bool all = false; // "all": every listed segment (--setting, --preset, --matrices)
+    bool all = false; // "all": every listed segment (--setting, --preset, --matrices, --avs-insert)
     int index = 0;   // #N
     int vts = 0;     // V:O
     int vobId = 0;
@@ -23,6 +23,7 @@ struct Operation {
     enum class Kind {
         Bitrate, Reduction, Autosized, Opv, Vbr, Tweak, Link, LinkAll, OutputPercent, Reset,
         Setting, Preset, Matrices, SetQ,
+        AvsInsert, AvsRemove, AvsRestore,
     };
     Kind kind = Kind::Reset;
     std::string text;                  // as given, for messages: "--bitrate 1:2=4000"
@@ -35,6 +36,8 @@ struct Operation {
     std::string value;                 // --setting VALUE, --matrices FILE
     bool qCalculated = false;          // --set-q SEG=calculated
     int qFactor = 0;                   // --set-q SEG=N, as typed into Set Q Factor
+    int line = 0;                      // --avs-insert, --avs-remove: list number from 1; 0 = end
+    std::string lineText;              // --avs-insert
 };
 
 struct Arguments {
@@ -48,6 +51,7 @@ struct Arguments {
     bool keepQ = false;
     PredictionArguments prediction; // --predict and its options
     bool help = false;
+    bool version = false;
 };
 
 // "V:O" or "#N"; false for any other text.

@@ -1,4 +1,5 @@
 #include "EncoderProcess.h"
+#include "platform/PathMapper.h"
 
 #include "common/TextFile.h"
 #include "prediction/PredictionRun.h"
@@ -45,16 +46,6 @@ std::string quotedArgument(const std::string &arg)
 
 #else
 
-bool isWindowsProgram(const std::string &program)
-{
-    if (program.size() < 4)
-        return false;
-    std::string extension = program.substr(program.size() - 4);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return extension == ".exe";
-}
-
 void closeBoth(int fds[2])
 {
     close(fds[0]);
@@ -93,11 +84,10 @@ Desktop::EncoderResult runEncoderProcess(const EncoderCommand &command, EncoderO
     output.exitStatus = int(code);
     return Desktop::EncoderResult::Finished;
 #else
-    std::vector<std::string> words;
-    if (isWindowsProgram(command.program))
-        words.push_back("wine");
-    words.push_back(command.program);
-    words.insert(words.end(), command.arguments.begin(), command.arguments.end());
+    // A Windows encoder runs through Wine ($WINE or wine on the PATH).
+    const ProgramStart start = wineCommand(command.program, command.arguments);
+    std::vector<std::string> words = {start.program};
+    words.insert(words.end(), start.arguments.begin(), start.arguments.end());
     std::vector<char *> argv;
     for (std::string &word : words)
         argv.push_back(word.data());

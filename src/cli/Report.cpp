@@ -6,6 +6,7 @@
 #include "planning/Labels.h"
 #include "common/Format.h"
 #include "planning/Planning.h"
+#include "scripts/ScriptFiles.h"
 
 #include <nlohmann/json.hpp>
 
@@ -97,6 +98,10 @@ Json segmentJson(const MainWindow &window, int index)
     j["minReductionPercent"] = segment.minReductionPercent();
     j["videoSizePercent"] = double(planning::videoSizePercent(project, segment));
     j["durationText"] = segment.durationText();
+    // The first cell's script as the script editor lists it; null when it cannot be read.
+    const std::optional<std::vector<std::string>> script =
+        segment.cells.empty() ? std::nullopt : readScriptListing(segment.cells.front().name);
+    j["scriptLines"] = script ? Json(*script) : Json(nullptr);
     j["settings"] = settingsJson(segment.settings);
     Json cells = Json::array();
     for (const Cell &cell : segment.cells)

@@ -4,6 +4,7 @@
 
 #include "Arguments.h"
 #include "Report.h"
+#include "ScriptOperations.h"
 #include "SettingsOperations.h"
 #include "StderrDesktop.h"
 #include "WindowOperations.h"
@@ -17,6 +18,8 @@
 #include "planning/Planning.h"
 #include "project/Project.h"
 #include "settings/AppSettings.h"
+
+#include "TavroVersion.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -43,7 +46,10 @@ int findSegment(const Project &project, const SegmentName &name)
 // allow. Each step returns an empty text when it went through, else the reason it was refused.
 class Planner {
 public:
-    explicit Planner(MainWindow &window) : m_window(window), m_project(window.project()) {}
+    Planner(MainWindow &window, bool savesKeepingQ)
+        : m_window(window), m_project(window.project()), m_savesKeepingQ(savesKeepingQ)
+    {
+    }
 
     std::string run(const Operation &op)
     {
@@ -169,6 +175,15 @@ private:
         case Kind::Preset:
         case Kind::Matrices:
             return runSettingsOperation(m_window, op, [this](const SegmentName &name) { return select(name); });
+        case Kind::AvsInsert:
+        case Kind::AvsRemove:
+        case Kind::AvsRestore:
+            // The editor opens on the selected segment; `all` goes through every listed one.
+            if (!op.segments[0].all && !(reason = select(op.segments[0])).empty())
+                return reason;
+            return runScriptOperation(m_window, op,
+                                      op.segments[0].all ? m_window.rowMap() : std::vector<int>{m_window.currentSegment()},
+                                      m_savesKeepingQ);
         }
         return {};
     }
@@ -190,6 +205,7 @@ private:
 
     MainWindow &m_window;
     Project &m_project;
+    bool m_savesKeepingQ;
 };
 
 int usage(const std::string &problem)
@@ -243,6 +259,10 @@ int main(int argc, char **argv)
         std::fputs(settingsHelpText().c_str(), stdout);
         return 0;
     }
+    if (parsed->version) {
+        std::printf("tavro-cli %s\n", TAVRO_VERSION);
+        return 0;
+    }
     if (parsed->command == Arguments::Command::Restore)
         return restoreOriginalFiles(parsed->infPath);
 
@@ -252,12 +272,22 @@ int main(int argc, char **argv)
     AppSettings settings;
     Project project;
     MainWindow window(project, desktop, settings);
-    if (!window.loadFrom(parsed->infPath))
+    // show only looks, and writes nothing: a save that was cut short is reported, not repaired.
+    const bool show = parsed->command == Arguments::Command::Show;
+    if (!window.loadFrom(parsed->infPath,
+                         show ? Project::InterruptedSaves::Report : Project::InterruptedSaves::Repair))
         return 1;
     if (!parsed->hideInsignificant)
         window.hideClicked(false);
 
-    Planner planner(window);
+    const bool savesKeepingQ = parsed->save && parsed->keepQ;
+    const std::string scriptRefusal = scriptOperationsRefusal(
+        window, parsed->operations, savesKeepingQ, [&](const SegmentName &name) { return findSegment(project, name); });
+    if (!scriptRefusal.empty()) {
+        std::fprintf(stderr, "tavro-cli: refused: %s\n", scriptRefusal.c_str());
+        return 1;
+    }
+    Planner planner(window, savesKeepingQ);
     for (const Operation &op : parsed->operations) {
         const std::string refusal = planner.run(op);
         if (!refusal.empty()) {

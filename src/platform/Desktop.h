@@ -31,12 +31,14 @@ public:
     // The open-file chooser; nothing when the user cancels.
     virtual std::optional<std::string> chooseOpenFile(const std::string &title, const std::vector<FileFilter> &filters,
                                                       const std::string &defaultName) = 0;
-    // Starts a program on the given arguments without waiting for it (no shell involved).
+    // Starts a program on the given arguments without waiting for it (no shell involved). A
+    // Windows program outside Windows starts through Wine (wineCommand in PathMapper.h); the
+    // caller gives its path arguments in the program's form (pathForProgram).
     virtual bool startProgram(const std::string &program, const std::vector<std::string> &arguments) = 0;
     // Opens a document or web page with the desktop's default handler.
     virtual bool openUrl(const std::string &url) = 0;
-    // Starts the encoder and waits for it to end, in 10 ms steps, processing pending
-    // events between the steps so the window stays responsive.
+    // Starts the encoder (through Wine as above) and waits for it to end, in 10 ms steps,
+    // processing pending events between the steps so the window stays responsive.
     virtual EncoderResult runEncoder(const std::string &program, const std::vector<std::string> &arguments,
                                      const std::string &workingFolder, bool minimized) = 0;
     // Dispatches pending user-interface events.

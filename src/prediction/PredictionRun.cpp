@@ -1,5 +1,6 @@
 #include "prediction/PredictionRun.h"
 
+#include "platform/PathMapper.h"
 #include "common/Format.h"
 #include "planning/Truncate.h"
 #include "project/Project.h"
@@ -149,8 +150,12 @@ void PredictionRun::startPass()
         endPass(0);
         return;
     }
+    // The list names its files as the encoder sees them: Windows paths for CCE under Wine.
+    SampleFiles named = m_files;
+    named.script = pathForProgram(m_options.ccePath, m_files.script);
+    named.output = pathForProgram(m_options.ccePath, m_files.output);
     std::optional<std::vector<std::string>> lines =
-        writeSampleList(m_project, m_segment, m_files, plan->sampled, m_desktop);
+        writeSampleList(m_project, m_segment, named, plan->sampled, m_desktop);
     if (!lines) {
         endPass(0);
         return;
@@ -204,7 +209,7 @@ void PredictionRun::trial()
     step.kind = PredictionStep::Kind::RunEncoder;
     EncoderCommand &command = step.encoder;
     command.program = m_options.ccePath;
-    command.arguments = {"-ecl", m_files.list, "-batch"};
+    command.arguments = {"-ecl", pathForProgram(m_options.ccePath, m_files.list), "-batch"};
     command.workingFolder = m_folder;
     // CCE 2.70 in CCE mode opens its window in front of everything else.
     command.minimized = m_options.encodeMinimized || (m_project.encoderMode == 1 && m_project.cceType == 3);

@@ -1,5 +1,6 @@
 #include "prediction/SampleScript.h"
 
+#include "platform/PathMapper.h"
 #include "common/Format.h"
 #include "common/TextFile.h"
 #include "planning/Truncate.h"
@@ -86,7 +87,8 @@ std::optional<SamplePlan> writeSampleScript(const Project &project, int segmentI
 
     const std::string &source = segment.cells.front().name;
     LineReader in;
-    if (!in.open(source)) {
+    // The project names the script as DVD-Rebuilder saw it; under Wine that is a Windows path.
+    if (!in.open(hostPath(source))) {
         desktop.showMessage(cformat("Could not open '%s' for reading", source.c_str()), Desktop::Icon::Error);
         return std::nullopt;
     }

@@ -14,9 +14,6 @@
 namespace {
 
 constexpr int qmatLineCount = 16;
-// DVD video stays below 10 Mbit/s; a bitrate beyond this is a damaged file, and accepting it
-// would let the frame x bitrate sums overflow.
-constexpr int maxBitrate = 1'000'000;
 
 // The keys the program manages in an item. Every key but the title ends with its only "=", so a
 // line begins with a key exactly when its text up to the first "=" is that key: one lookup a
@@ -218,19 +215,60 @@ std::string describe(const CellKey &key)
     return cformat("VTS %d, Vob-ID %d, cell %d", key.vts, key.vobId, key.cellId);
 }
 
+// The managed keys an item carries, one bit each. A list cut off while being copied ends in
+// an item that lacks keys every other item has; saving it back would keep the damage.
+class ItemKeys {
+public:
+    void startItem()
+    {
+        if (m_items > 0)
+            m_common &= m_current;
+        m_current = 0;
+        ++m_items;
+    }
+    void add(Key key)
+    {
+        // Only items of segments with a custom matrix carry "qmat=".
+        if (key != Key::Qmat)
+            m_current |= std::uint64_t(1) << unsigned(key);
+    }
+    // The keys every earlier item has and the last one lacks, as "key=, key=".
+    std::string missingInLast() const
+    {
+        if (m_items < 2)
+            return {};
+        const std::uint64_t missing = m_common & ~m_current;
+        std::string list;
+        for (const KeyName &name : keyNames) {
+            if (missing & (std::uint64_t(1) << unsigned(name.key)))
+                list += (list.empty() ? "" : ", ") + std::string(name.text);
+        }
+        return list;
+    }
+
+private:
+    std::uint64_t m_common = ~std::uint64_t(0);
+    std::uint64_t m_current = 0;
+    int m_items = 0;
+};
+static_assert(int(Key::Progressive) < 64);
+
 } // namespace
 
 bool readEcl(Project &project, const std::string &path, ReadError &error)
 {
     error.detail.clear();
     LineReader in;
-    if (!in.open(path))
+    if (!in.open(path)) {
+        error.detail = in.error().text();
         return false;
+    }
 
     Segment *segment = nullptr;
     Cell *cell = nullptr;
     int segmentIndex = -1;
     int cellIndex = 0;
+    ItemKeys itemKeys;
 
     // The INF and the ECL are matched by order; when they disagree the two files describe
     // different projects, and saving would damage both.
@@ -253,6 +291,7 @@ bool readEcl(Project &project, const std::string &path, ReadError &error)
         const KeyedLine keyed = classify(line);
         if (keyed.key == Key::Title) {
             const CellKey key = parseItemTitle(line);
+            itemKeys.startItem();
             if (segment && key.vts == segment->vts && key.vobId == segment->cells[0].vobId) {
                 ++cellIndex;
                 if (cellIndex >= segment->cellCount()) {
@@ -284,18 +323,26 @@ bool readEcl(Project &project, const std::string &path, ReadError &error)
         // Settings before the first item belong to no cell.
         if (!segment || keyed.key == Key::None)
             continue;
+        itemKeys.add(keyed.key);
         applyManagedKey(project, *segment, *cell, cellIndex, line, keyed, in);
-        if (cell->loadedBitrate < 0 || cell->loadedBitrate > maxBitrate) {
+        if (cell->loadedBitrate < 0 || cell->loadedBitrate > maxCellBitrate) {
             error.detail = cformat("Line %lld: the bitrate %d is not possible.", in.lineNumber(), cell->loadedBitrate);
             return false;
         }
     }
     if (in.failed()) {
-        error.detail = cformat("The file could not be read after line %lld.", in.lineNumber());
+        error.detail = cformat("The file could not be read after line %lld: %s.", in.lineNumber(),
+                               in.error().reason.c_str());
         return false;
     }
     if (!finishSegment())
         return false;
+    if (const std::string missing = itemKeys.missingInLast(); !missing.empty()) {
+        error.detail = cformat("The list ends in the item for %s, which lacks %s that every other item has: "
+                               "the file looks cut short.",
+                               describe(CellKey::of(*cell)).c_str(), missing.c_str());
+        return false;
+    }
     if (segmentIndex != project.lastSegmentIndex()) {
         const Segment &missing = project.segment(segmentIndex + 1);
         error.detail = cformat("The list ends without items for VTS %d, Vob-ID %d.", missing.vts, missing.cells[0].vobId);
@@ -306,12 +353,25 @@ bool readEcl(Project &project, const std::string &path, ReadError &error)
 
 WriteResult writeEcl(const Project &project, const std::string &source, const std::string &target)
 {
-    LineReader in;
-    if (!in.open(source))
+    if (!isReadableFile(source))
         return WriteResult::SourceUnreadable;
     LineWriter out;
+    FileError error;
     if (!out.open(target))
         return WriteResult::WriteFailed;
+    const WriteResult result = writeEcl(project, source, out, error);
+    if (result != WriteResult::Ok)
+        return result;
+    return out.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
+}
+
+WriteResult writeEcl(const Project &project, const std::string &source, LineWriter &out, FileError &error)
+{
+    LineReader in;
+    if (!in.open(source)) {
+        error = in.error();
+        return WriteResult::SourceUnreadable;
+    }
 
     const CellIndex index(project);
     const CceKind &kind = cceKind(project.cceType);
@@ -451,7 +511,13 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
         case Key::Title: out.writeLine(line); break;
         }
     }
-    if (in.failed())
+    if (in.failed()) {
+        error = in.error();
         return WriteResult::WriteFailed;
-    return out.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
+    }
+    if (out.failed()) {
+        error = out.error();
+        return WriteResult::WriteFailed;
+    }
+    return WriteResult::Ok;
 }

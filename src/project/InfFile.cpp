@@ -76,8 +76,10 @@ bool readInf(Project &project, const std::string &path, Desktop &desktop, ReadEr
 {
     error.detail.clear();
     LineReader in;
-    if (!in.open(path))
+    if (!in.open(path)) {
+        error.detail = in.error().text();
         return false;
+    }
 
     int previousVts = -1;
     int previousVobId = -1;
@@ -162,7 +164,8 @@ bool readInf(Project &project, const std::string &path, Desktop &desktop, ReadEr
         }
     }
     if (in.failed()) {
-        error.detail = cformat("The file could not be read after line %lld.", in.lineNumber());
+        error.detail = cformat("The file could not be read after line %lld: %s.", in.lineNumber(),
+                               in.error().reason.c_str());
         return false;
     }
     if (project.segments.empty()) {
@@ -175,12 +178,25 @@ bool readInf(Project &project, const std::string &path, Desktop &desktop, ReadEr
 
 WriteResult writeInf(const Project &project, const std::string &source, const std::string &target)
 {
-    LineReader in;
-    if (!in.open(source))
+    if (!isReadableFile(source))
         return WriteResult::SourceUnreadable;
     LineWriter out;
+    FileError error;
     if (!out.open(target))
         return WriteResult::WriteFailed;
+    const WriteResult result = writeInf(project, source, out, error);
+    if (result != WriteResult::Ok)
+        return result;
+    return out.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
+}
+
+WriteResult writeInf(const Project &project, const std::string &source, LineWriter &out, FileError &error)
+{
+    LineReader in;
+    if (!in.open(source)) {
+        error = in.error();
+        return WriteResult::SourceUnreadable;
+    }
 
     const CellIndex index(project);
     std::string line;
@@ -225,7 +241,13 @@ WriteResult writeInf(const Project &project, const std::string &source, const st
             std::replace(text.begin(), text.end(), '.', ',');
         out.writeLine(std::string(reductionKey) + text);
     }
-    if (in.failed())
+    if (in.failed()) {
+        error = in.error();
         return WriteResult::WriteFailed;
-    return out.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
+    }
+    if (out.failed()) {
+        error = out.error();
+        return WriteResult::WriteFailed;
+    }
+    return WriteResult::Ok;
 }

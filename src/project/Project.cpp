@@ -6,6 +6,7 @@
 #include "planning/Truncate.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -29,7 +30,10 @@ void Cell::setBitrate(int value)
         value = loadedBitrate >= 500 ? 500 : loadedBitrate;
     bitrate = value;
     if (reduction() > 100.0 && loadedReduction > 0.0f)
-        bitrate = int(double(loadedBitrate) * 100.0 / double(loadedReduction));
+        bitrate = int(std::min(double(loadedBitrate) * 100.0 / double(loadedReduction), double(maxCellBitrate)));
+    // A source size the cap does not bound (a tiny or missing reduction) must still give a
+    // bitrate the next load accepts.
+    bitrate = std::min(bitrate, maxCellBitrate);
 }
 
 double Cell::minReduction() const

@@ -15,6 +15,11 @@ class Desktop;
 //   disc sizes in 2048-byte sectors;
 //   reductions in percent of the source size (100.0 = the cell keeps its full size).
 
+// The highest bitrate the ECL reader accepts (kbit/s). DVD video stays below 10 Mbit/s; more
+// is a damaged file, and accepting it would let the frame x bitrate sums overflow. Planning
+// never goes above it either, so that every saved project loads again.
+constexpr int maxCellBitrate = 1'000'000;
+
 // One cell of a video segment: an item of Rebuilder.ECL and a section of Rebuilder.INF.
 struct Cell {
     int vts = 0;    // title set number
@@ -32,8 +37,8 @@ struct Cell {
 
     // bitrate x loadedReduction / loadedBitrate, in 64-bit floating point.
     double reduction() const;
-    // Plans the cell at `value` kbit/s, never below 500 (unless the source is lower) and never
-    // above 100 % of its source size.
+    // Plans the cell at `value` kbit/s, never below 500 (unless the source is lower), never
+    // above 100 % of its source size and never above maxCellBitrate.
     void setBitrate(int value);
     // The reduction with the cell at the 500 kbit/s floor.
     double minReduction() const;
@@ -139,14 +144,20 @@ public:
     // so a save writes back to the file that was read.
     std::string eclPath() const;
 
+    // What a load does with a save of the INF and ECL that was cut short (by a crash or a
+    // kill) and left them to be repaired: repair them (complete or roll back that save, and say
+    // which), or only report it and load nothing (a look that writes nothing).
+    enum class InterruptedSaves { Repair, Report };
     // Reads the INF, then the ECL. On failure the user has seen why, and the project is empty.
-    bool load(const std::string &infPath, Desktop &desktop);
+    // While another process saves the project, nothing is loaded.
+    bool load(const std::string &infPath, Desktop &desktop, InterruptedSaves interrupted = InterruptedSaves::Repair);
 
     // The prediction step of a save: asked to find new Q factors for the replanned OPV
     // segments; false means the user cancelled and the save stops.
     using PredictionStep = std::function<bool()>;
-    // Writes the project back: ".original" copies (once), the prediction step when an OPV
-    // segment is replanned, then ".bak" copy and rewrite of the INF, then of the ECL.
+    // Writes the project back, holding the project's lock: ".original" copies (once), the
+    // prediction step when an OPV segment is replanned, then the ".bak" copies and the new INF
+    // and ECL, replaced as a pair (see PairReplacement.h).
     bool save(Desktop &desktop, const PredictionStep &predict);
     bool needsPrediction() const;
 
@@ -166,5 +177,6 @@ public:
 
 // Copies DVD-Rebuilder's files back from their ".original" copies and the cell scripts from
 // their ".bak" copies, after asking, then ends the program. False (and the program goes on)
-// when the user says No or a copy fails.
+// when the user says No or a copy fails. The INF and ECL are replaced as a pair, like a save,
+// with ".bak" copies of what they held before.
 bool restoreOriginals(const Project &project, Desktop &desktop);

@@ -2,6 +2,7 @@
 
 #include "common/TextFile.h"
 #include "platform/Desktop.h"
+#include "platform/PathMapper.h"
 #include "project/Project.h"
 #include "settings/AppSettings.h"
 
@@ -34,10 +35,14 @@ void playScript(const std::string &scriptPath, AppSettings &settings, const std:
         chooseMediaPlayer(settings, settingsFolder, desktop);
     if (settings.mediaPlayerPath.empty())
         return;
-    // The path goes as one argument of its own, so spaces and quotes in it are safe.
-    if (!desktop.startProgram(settings.mediaPlayerPath, {scriptPath})) {
+    // A player run under Wine gets the script's Windows name, a native one its host name. The
+    // path goes as one argument of its own, so spaces and quotes in it are safe.
+    const std::string &player = settings.mediaPlayerPath;
+    const std::string argument = pathForProgram(player, scriptPath);
+    if (!desktop.startProgram(player, {argument})) {
+        const std::string wineNote = wineMissingNote(player);
         desktop.showMessage("Error playing cell - Report to author. You can preview opening in your mediaplayer\n\""
-                                + scriptPath + "\"",
+                                + argument + "\"" + (wineNote.empty() ? "" : "\n" + wineNote),
                             Desktop::Icon::Error);
     }
 }
@@ -55,7 +60,8 @@ bool writeTestScript(const Segment &segment, AppSettings &settings, const std::s
     if (segment.cells.empty())
         return false;
     LineReader in;
-    if (!in.open(segment.cells.front().name))
+    // The project names the script as DVD-Rebuilder wrote it, perhaps as a Windows path.
+    if (!in.open(hostPath(segment.cells.front().name)))
         return false;
     const std::int64_t frames = segment.frameSum();
     std::string line;

@@ -64,6 +64,11 @@ std::string testScriptPathIn(const std::string &settingsFolder)
     return inFolder(settingsFolder, "test.avs");
 }
 
+std::string favouritesFilePathIn(const std::string &settingsFolder)
+{
+    return inFolder(settingsFolder, "Filters.txt");
+}
+
 void loadSettings(AppSettings &settings, const std::string &settingsFolder)
 {
     LineReader reader;

@@ -21,6 +21,8 @@ struct AppSettings {
 // trailing separator is added.
 std::string settingsFilePath(const std::string &settingsFolder);
 std::string testScriptPathIn(const std::string &settingsFolder);
+// Filters.txt: the favourite lines of the script editor.
+std::string favouritesFilePathIn(const std::string &settingsFolder);
 
 // Fills `settings` from the file. Never fails: without a file the media player is cleared
 // and every other value stays as it was.

@@ -1,8 +1,12 @@
 #include "win32/AboutDialog.h"
 
+#include "TavroVersion.h"
 #include "platform/Desktop.h"
 #include "win32/Win32Desktop.h"
 #include "win32/resource.h"
+
+#define TAVRO_WIDEN(text) L##text
+#define TAVRO_WIDE(text) TAVRO_WIDEN(text)
 
 std::string AboutDialog::homePage()
 {
@@ -19,6 +23,7 @@ ControlTable AboutDialog::controls()
 
 void AboutDialog::bind(DialogBinder &binder)
 {
+    SetDlgItemTextW(handle(), IDC_ABOUT_VERSION, L"Tavro Version " TAVRO_WIDE(TAVRO_VERSION) L" BETA");
     SendDlgItemMessageW(handle(), IDC_ABOUT_ICON, STM_SETICON, WPARAM(LoadIconW(nullptr, IDI_APPLICATION)), 0);
     binder.onClick(IDOK, [this] { close(IDOK); });
     binder.onClick(IDC_ABOUT_HOMEPAGE, [this] {

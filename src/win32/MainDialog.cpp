@@ -22,6 +22,7 @@ MainDialog::MainDialog(MainWindow &window, Desktop &desktop, std::string startPa
 void MainDialog::bind(DialogBinder &binder)
 {
     HWND dialog = handle();
+    setWindowText(dialog, MainWindow::windowTitle);
     const HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
     SendMessageW(dialog, WM_SETICON, ICON_BIG, LPARAM(icon));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, LPARAM(icon));

@@ -12,10 +12,19 @@
 #include "common/Format.h"
 #include "prediction/PredictionDialog.h"
 
+#include "TavroVersion.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "project/PairReplacement.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -71,10 +80,10 @@ Json jsonOf(const CliRun &run)
 
 // A generated demo project, and the main window of this process loaded on it.
 struct Demo {
-    Demo()
+    explicit Demo(unsigned seed = 3)
     {
         std::string error;
-        EXPECT_TRUE(generateProject(demoOptions(3), folder.path() + "/project", &inf, &error)) << error;
+        EXPECT_TRUE(generateProject(demoOptions(seed), folder.path() + "/project", &inf, &error)) << error;
         json = jsonOf(runCli({"show", inf, "--json"}));
     }
     TempFolder folder;
@@ -211,6 +220,13 @@ TEST(Cli, JsonKeepsBackslashesAndQuotesAndSurvivesBytesThatAreNotUtf8)
     EXPECT_EQ(j["infPath"], odd + "/Rebuilder.INF");
     EXPECT_EQ(j["segments"][1]["cells"][0]["name"], "C:\\DVD\\D2V\\V01_001.avs");
     EXPECT_EQ(j["segments"][0]["cells"][0]["name"], "C:\\DVD\\D2V\\Caf\xef\xbf\xbd.avs");
+}
+
+TEST(Cli, VersionIsTheBuildsVersion)
+{
+    const CliRun run = runCli({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "tavro-cli " TAVRO_VERSION "\n");
 }
 
 TEST(Cli, ExitStatusTellsBadUsageFromAProjectThatDoesNotLoad)
@@ -420,6 +436,35 @@ std::string variant(const TempFolder &folder, int cceType, int encoderMode = 1)
     return inf;
 }
 
+// tavro-cli as the user "nobody" (the owner of the project), as root does not meet permissions.
+CliRun runCliAsOwner(const std::vector<std::string> &args, const passwd *owner)
+{
+    if (!owner)
+        return runCli(args);
+    TempFolder scratch;
+    const std::string out = scratch.file("out");
+    const std::string err = scratch.file("err");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<std::string> all = {TAVRO_CLI};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char *> argv;
+        for (std::string &arg : all)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (outFd < 0 || errFd < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0 || ::setgid(owner->pw_gid) != 0
+            || ::setuid(owner->pw_uid) != 0)
+            ::_exit(126);
+        ::execv(TAVRO_CLI, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readBytes(out), readBytes(err)};
+}
+
 } // namespace
 
 TEST(Cli, SettingActsOnTheSegmentsSettingsWindow)
@@ -551,7 +596,7 @@ TEST(Cli, SetQFactorThroughTheWindowAndItsRangeMessage)
     ProjectFilesBuilder files;
     files.add(1, 1, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=40"}; // OPV
     files.add(1, 2, 1, 5000, 4000).itemLines = {"video_type=4", "opv_q_factor=0"};  // OPV without a valid Q
-    files.add(1, 3, 1, 5000, 4000).itemLines = {"video_type=16"};                   // VBR
+    files.add(1, 3, 1, 5000, 4000).itemLines = {"video_type=16", "opv_q_factor=40"}; // VBR
     const std::string inf = files.writeTo(folder);
     const std::string range = "Please enter an integer between 1 and 128.";
     struct Case {
@@ -672,4 +717,166 @@ TEST(Cli, PredictRunsTheWindowsSearchWithTheEncoderAndSavesTheQFactorsItFound)
         EXPECT_NE(refusal.err.find(message), std::string::npos) << refusal.err;
     }
     EXPECT_EQ(runCli({"plan", demo.inf, "--predict"}).status, 2);
+// A save that cannot replace the ECL (write-protected by its owner) changes neither file and
+// says why; a save that was killed half way is reported by show, which writes nothing, and
+// repaired by plan.
+}
+
+TEST(Cli, ASaveThatCannotFinishLeavesThePairAndAnInterruptedOneIsReportedThenRepaired)
+{
+    Demo demo;
+    const std::string ecl = demo.inf.substr(0, demo.inf.size() - 3) + "ECL";
+    const passwd *owner = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+    if (::geteuid() == 0 && !owner)
+        GTEST_SKIP() << "no ordinary user to own the project";
+    if (owner) {
+        ASSERT_EQ(::chmod(demo.folder.path().c_str(), 0755), 0);
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(demo.folder.path()))
+            ASSERT_EQ(::chown(entry.path().c_str(), owner->pw_uid, owner->pw_gid), 0);
+        ASSERT_EQ(::chown(std::filesystem::path(demo.inf).parent_path().c_str(), owner->pw_uid, owner->pw_gid), 0);
+    }
+    ASSERT_EQ(::chmod(ecl.c_str(), 0444), 0);
+    const std::string inf = readBytes(demo.inf);
+    const std::string shown = runCli({"show", demo.inf, "--json"}).out;
+
+    const CliRun refused = runCliAsOwner({"plan", demo.inf, "--bitrate", "#0=4000", "--save", "--keep-q"}, owner);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Error saving: Rebuilder.INF and Rebuilder.ECL were not changed.\n" + ecl
+                               + ": Permission denied"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(readBytes(demo.inf), inf);
+    EXPECT_EQ(runCli({"show", demo.inf, "--json"}).out, shown);
+    ASSERT_EQ(::chmod(ecl.c_str(), 0644), 0);
+
+    // Killed between the two replacements: the INF is new, the ECL old.
+    Window intended(demo.inf);
+    intended.untickAndType(0, 4000);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Window &here = intended;
+        setSaveStepHook([](SaveStep step) {
+            if (step == SaveStep::ReplaceEcl)
+                ::kill(::getpid(), SIGKILL);
+            return true;
+        });
+        here.window.saveWithoutAsking([] { return true; });
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string halfInf = readBytes(demo.inf);
+    ASSERT_NE(halfInf, inf);
+
+    const CliRun look = runCli({"show", demo.inf});
+    EXPECT_EQ(look.status, 1);
+    EXPECT_NE(look.err.find("An interrupted save left Rebuilder.INF and Rebuilder.ECL to be repaired"), std::string::npos)
+        << look.err;
+    EXPECT_EQ(readBytes(demo.inf), halfInf);
+    const CliRun repaired = runCli({"plan", demo.inf, "--json"});
+    EXPECT_EQ(repaired.status, 0) << repaired.err;
+    EXPECT_NE(repaired.err.find("An interrupted save was found and completed"), std::string::npos) << repaired.err;
+    // The pair is the killed save's: its INF, and the cell bitrates of its plan.
+    EXPECT_EQ(readBytes(demo.inf), halfInf);
+    const Json after = jsonOf(repaired);
+    for (std::size_t c = 0; c < after["segments"][0]["cells"].size(); ++c)
+        EXPECT_EQ(after["segments"][0]["cells"][c]["bitrate"], intended.project.segment(0).cells[c].bitrate);
+    EXPECT_EQ(runCli({"show", demo.inf}).status, 0);
+}
+
+namespace {
+
+// The scripts of a segment's cells, as on disk.
+std::vector<std::string> scriptsOf(const Json &segment)
+{
+    std::vector<std::string> scripts;
+    for (const Json &cell : segment["cells"])
+        scripts.push_back(readBytes(cell["name"].get<std::string>()));
+    return scripts;
+}
+
+// Each script (CR LF lines) with `line` put in before line `index`, or at the end for -1.
+std::vector<std::string> withLine(std::vector<std::string> scripts, int index, const std::string &line)
+{
+    for (std::string &script : scripts) {
+        std::size_t at = index < 0 ? script.size() : 0;
+        for (int i = 0; i < index; ++i)
+            at = script.find("\r\n", at) + 2;
+        script.insert(at, line + "\r\n");
+    }
+    return scripts;
+}
+
+} // namespace
+
+TEST(Cli, AvsInsertPutsTheLineIntoEveryCellsScript)
+{
+    Demo demo(1); // a demo with a segment of insignificant size
+
+    const int vbr = demo.find(isLargeVbr);
+    const int opv = demo.find(isLargeOpv);
+    const int hidden = demo.find([](const Json &s) { return !s["listed"].get<bool>(); });
+    ASSERT_TRUE(vbr >= 0 && opv >= 0 && hidden >= 0);
+    const std::vector<std::string> original = scriptsOf(demo.segment(vbr));
+
+    // Everything after the first "=" behind the list number is the text.
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-insert", seg(vbr) + "@2=Deblock(quant=25)"}).status, 0);
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), withLine(original, 1, "Deblock(quant=25)"));
+    for (std::size_t c = 0; c < original.size(); ++c)
+        EXPECT_EQ(readBytes(demo.segment(vbr)["cells"][c]["name"].get<std::string>() + ".bak"), original[c]);
+    EXPECT_EQ(jsonOf(runCli({"show", demo.inf, "--json"}))["segments"][std::size_t(vbr)]["scriptLines"][1],
+              "Deblock(quant=25)");
+
+    // `all` reaches an OPV segment: refused before any script is written, unless the run saves
+    // keeping the Q factors.
+    const std::vector<std::string> before = scriptsOf(demo.segment(vbr));
+    const CliRun refused = runCli({"plan", demo.inf, "--avs-insert", "all@end=Blur(0.1)"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(seg(opv) + " (" + demo.segment(opv)["label"].get<std::string>() + ") is OPV"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), before);
+
+    const std::vector<std::string> opvBefore = scriptsOf(demo.segment(opv));
+    const std::vector<std::string> hiddenBefore = scriptsOf(demo.segment(hidden));
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-insert", "all@end=Blur(0.1)", "--save", "--keep-q"}).status, 0);
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), withLine(before, -1, "Blur(0.1)"));
+    EXPECT_EQ(scriptsOf(demo.segment(opv)), withLine(opvBefore, -1, "Blur(0.1)"));
+    EXPECT_EQ(scriptsOf(demo.segment(hidden)), hiddenBefore); // not listed, not edited
+}
+
+TEST(Cli, AvsRemoveTakesTheLineOutOfEveryCellsScript)
+{
+    Demo demo;
+    const int vbr = demo.find(isLargeVbr);
+    ASSERT_GE(vbr, 0);
+    const std::vector<std::string> original = scriptsOf(demo.segment(vbr));
+    const std::size_t listed = demo.segment(vbr)["scriptLines"].size();
+    ASSERT_EQ(runCli({"plan", demo.inf, "--avs-insert", seg(vbr) + "@1=Blur(1)"}).status, 0);
+
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-remove", seg(vbr) + "@1"}).status, 0);
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), original);
+    // The last list number is the end of the script: nothing there to remove.
+    const CliRun end = runCli({"plan", demo.inf, "--avs-remove", seg(vbr) + "@" + std::to_string(listed + 1)});
+    EXPECT_EQ(end.status, 1);
+    EXPECT_NE(end.err.find("there is no line to remove"), std::string::npos) << end.err;
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-remove", "all@1"}).status, 2);
+}
+
+TEST(Cli, AvsRestorePutsBackTheBakCopies)
+{
+    Demo demo;
+    const int vbr = demo.find(isLargeVbr);
+    ASSERT_GE(vbr, 0);
+    const CliRun nothing = runCli({"plan", demo.inf, "--avs-restore", seg(vbr)});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_NE(nothing.err.find("no .bak copy"), std::string::npos) << nothing.err;
+
+    const std::vector<std::string> original = scriptsOf(demo.segment(vbr));
+    ASSERT_EQ(runCli({"plan", demo.inf, "--avs-insert", seg(vbr) + "@end=Blur(1)"}).status, 0);
+    ASSERT_NE(scriptsOf(demo.segment(vbr)), original);
+    EXPECT_EQ(runCli({"plan", demo.inf, "--avs-restore", seg(vbr)}).status, 0);
+    EXPECT_EQ(scriptsOf(demo.segment(vbr)), original);
 }

@@ -333,7 +333,8 @@ private slots:
         QCOMPARE(h.list()->count(), 2);
         h.desktop.chosenFiles.push_back(h.projectFolder.file("missing/Rebuilder.INF"));
         h.click(Id::LoadButton);
-        QCOMPARE(h.desktop.lastMessage(), std::string("Error loading Rebuilder.INF"));
+        QCOMPARE(h.desktop.lastMessage(), "Error loading Rebuilder.INF\n" + h.projectFolder.file("missing/Rebuilder.INF")
+                                              + ": No such file or directory");
         QCOMPARE(h.list()->count(), 0);
         QVERIFY(!h.enabled(Id::SaveButton));
         QVERIFY(!h.enabled(Id::AutosizedBox));

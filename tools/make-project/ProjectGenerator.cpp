@@ -2,6 +2,7 @@
 
 #include "common/Format.h"
 #include "common/TextFile.h"
+#include "platform/PathMapper.h"
 
 #include <algorithm>
 #include <array>
@@ -393,6 +394,31 @@ std::string scriptNameOf(int vts, const CellPlan &cell, int vobId)
     return cformat("V%02d_%04d_%05d_%03d.avs", vts, cell.subId, vobId, cell.cellId);
 }
 
+// How the project names a file: its host path, or with windowsPaths its Windows path with the
+// letter case of the components varied (folders by the seed, file names also by `salt`), since
+// Windows programs keep whatever case the user or the program typed.
+std::string nameOf(const GeneratorOptions &o, const std::filesystem::path &path, unsigned salt)
+{
+    if (!o.windowsPaths)
+        return fromFsPath(path);
+    std::string name = windowsPath(fromFsPath(path));
+    const std::size_t last = name.rfind('\\');
+    unsigned component = 0;
+    for (std::size_t i = name.find('\\'); i != std::string::npos && i < name.size(); ++i) {
+        if (name[i] == '\\') {
+            ++component;
+            continue;
+        }
+        const unsigned variant = (o.seed + component + (i > last ? salt : 0)) % 3;
+        char &c = name[i];
+        if (variant == 1 && c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        else if (variant == 2 && c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return name;
+}
+
 bool commit(LineWriter &writer, const std::filesystem::path &path, std::string *errorOut)
 {
     if (writer.commit())
@@ -445,11 +471,12 @@ void writeItem(const GeneratorOptions &o, const SegmentPlan &seg, const CellPlan
 
     out.writeLine("[item]");
     out.writeLine("title=" + title);
-    out.writeLine("name=" + fromFsPath(folder / scriptNameOf(seg.vts, cell, seg.vobId)));
+    const unsigned salt = unsigned(seg.vobId + cell.cellId);
+    out.writeLine("name=" + nameOf(o, folder / scriptNameOf(seg.vts, cell, seg.vobId), salt));
     out.writeLine("frame_first=0");
     out.writeLine("frame_last=-1");
     out.writeLine("vid_out=1");
-    out.writeLine("vid_file0=" + fromFsPath(folder / "ENCODED" / (title + ".m2v")));
+    out.writeLine("vid_file0=" + nameOf(o, folder / "ENCODED" / (title + ".m2v"), salt));
     out.writeLine("aud_out=0");
     // the quality line comes before the mode line: "q_char_f=" changes how the mode code reads
     if (cce270)
@@ -538,18 +565,19 @@ std::string complexityLine(unsigned seed, const SegmentPlan &seg)
     return "# Complexity: " + formatFixed(0.6 + double(hash.next() % 101) / 100.0, 0, 2) + "\r\n";
 }
 
-bool writeScripts(unsigned seed, const ProjectPlan &plan, const std::filesystem::path &folder, std::string *errorOut)
+bool writeScripts(const GeneratorOptions &o, const ProjectPlan &plan, const std::filesystem::path &folder,
+                  std::string *errorOut)
 {
     // The scripts are new files in a new project, so they skip LineWriter's replace-and-sync:
     // a stress project has tens of thousands of them, and a sync each would take minutes.
     std::string text;
     for (const SegmentPlan &seg : plan.segments) {
         std::string source =
-            cformat("Mpeg2Source(\"%s\")\r\n", fromFsPath(folder / "D2V" / cformat("VTS_%02d_1.d2v", seg.vts)).c_str());
+            cformat("Mpeg2Source(\"%s\")\r\n", nameOf(o, folder / "D2V" / cformat("VTS_%02d_1.d2v", seg.vts), 0).c_str());
         for (const MediaClip &clip : plan.clips)
             if (clip.vts == seg.vts)
-                source = cformat("FFVideoSource(\"%s\")\r\n", clip.path.c_str());
-        const std::string complexity = complexityLine(seed, seg);
+                source = cformat("FFVideoSource(\"%s\")\r\n", nameOf(o, toFsPath(clip.path), 0).c_str());
+        const std::string complexity = complexityLine(o.seed, seg);
         for (const CellPlan &cell : seg.cells) {
             const std::filesystem::path path = folder / scriptNameOf(seg.vts, cell, seg.vobId);
             const long long first = cell.trimStart;
@@ -679,7 +707,7 @@ bool generateProject(const GeneratorOptions &options, const std::string &folder,
         clip.path = fromFsPath(root / "MEDIA" / cformat("VTS_%02d.avi", clip.vts));
     if (clipsOut)
         *clipsOut = plan.clips;
-    if ((options.writeScripts && !writeScripts(options.seed, plan, root, errorOut)) || !writeEcl(options, plan, root, errorOut) ||
+    if ((options.writeScripts && !writeScripts(options, plan, root, errorOut)) || !writeEcl(options, plan, root, errorOut) ||
         !writeInf(options, plan, root, errorOut))
         return false;
     if (infPathOut)

@@ -43,6 +43,10 @@ struct GeneratorOptions {
     // over that range from segment to segment, shared out among its cells.
     int segmentFramesMin = 0;
     int segmentFramesMax = 0;
+    // Names the scripts, the encoder's output files and the scripts' D2V sources by their
+    // Windows paths ("Z:\tmp\DEMO\v01_0001_00001_001.AVS"), in varying letter case, as
+    // DVD-Rebuilder running under Wine writes them. The files stay where they always are.
+    bool windowsPaths = false;
 };
 
 // What a stretch of a media clip shows, from the easiest to encode to the hardest.

@@ -16,7 +16,7 @@ namespace {
 const char *const kUsage =
     "usage: make-project [--seed N] [--size demo|stress|SEGMENTS] [--cells-per-segment N]\n"
     "                    [--cce-type 0-3] [--decimal-comma] [--media] [--segment-frames MIN-MAX]\n"
-    "                    <output folder>\n"
+    "                    [--windows-paths] <output folder>\n"
     "Writes Rebuilder.INF, Rebuilder.ECL and one AviSynth script per cell into the folder\n"
     "and prints the path of the INF.\n"
     "  --size demo      2 title sets, 6 segments, about 20 cells (the default)\n"
@@ -27,7 +27,9 @@ const char *const kUsage =
     "                   follow the clips' content. Without --size: 8 OPV segments of 1,500 to\n"
     "                   20,000 frames in 2 title sets (about 60,000 frames, several minutes of ffmpeg)\n"
     "  --segment-frames MIN-MAX\n"
-    "                   give the segments MIN to MAX frames each\n";
+    "                   give the segments MIN to MAX frames each\n"
+    "  --windows-paths  name the scripts in the ECL by their Windows paths (Z:\\..., letter case\n"
+    "                   varied), as DVD-Rebuilder under Wine does\n";
 
 int usage(const char *problem)
 {
@@ -57,6 +59,7 @@ int main(int argc, char **argv)
     bool sizeGiven = false;
     long long framesMin = 0;
     long long framesMax = 0;
+    bool windowsPaths = false;
     std::string folder;
 
     const std::vector<std::string> args = commandLineArguments(argc, argv);
@@ -80,6 +83,8 @@ int main(int argc, char **argv)
                 return usage("--cce-type takes 0, 1, 2 or 3");
         } else if (arg == "--decimal-comma") {
             decimalComma = true;
+        } else if (arg == "--windows-paths") {
+            windowsPaths = true;
         } else if (arg == "--media") {
             media = true;
         } else if (arg == "--segment-frames" && hasValue) {
@@ -124,6 +129,7 @@ int main(int argc, char **argv)
         options.segmentFramesMin = int(framesMin);
         options.segmentFramesMax = int(framesMax);
     }
+    options.windowsPaths = windowsPaths;
 
     std::string infPath;
     std::string error;

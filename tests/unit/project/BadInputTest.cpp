@@ -2,6 +2,8 @@
 #include "support/FakeDesktop.h"
 #include "support/ProjectFilesBuilder.h"
 
+#include "common/TextFile.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,15 +11,72 @@
 #include <optional>
 #include <random>
 
+#ifdef __unix__
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
+// What the folder holds; a pipe or a folder is noted, never read (reading a pipe would wait).
 std::map<std::string, std::string> snapshot(const std::string &folder)
 {
     std::map<std::string, std::string> files;
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
-        files[entry.path().filename().string()] = readBytes(entry.path().string());
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        std::error_code error;
+        files[entry.path().filename().string()] =
+            entry.is_regular_file(error) ? readBytes(entry.path().string()) : std::string("<not a file>");
+    }
     return files;
 }
+
+std::string withFolder(std::string text, const std::string &folder)
+{
+    for (std::size_t at = text.find("{}"); at != std::string::npos; at = text.find("{}", at + folder.size()))
+        text.replace(at, 2, folder);
+    return text;
+}
+
+#ifdef __unix__
+struct LoadOutcome {
+    bool loaded = false;
+    std::string message;
+};
+
+// A file root may read: the load runs in a child process as the user "nobody". Nothing when
+// this process cannot switch to that user.
+std::optional<LoadOutcome> loadAsNobody(const std::string &inf)
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    int channel[2];
+    if (!nobody || ::pipe(channel) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+            ::_exit(2);
+        FakeDesktop desktop;
+        Project project;
+        const bool loaded = project.load(inf, desktop);
+        const std::string report = (loaded ? "1" : "0") + desktop.lastMessage();
+        ::_exit(::write(channel[1], report.data(), report.size()) == ssize_t(report.size()) ? 0 : 3);
+    }
+    ::close(channel[1]);
+    std::string report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, std::size_t(n));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || report.empty())
+        return std::nullopt;
+    return LoadOutcome{report[0] == '1', report.substr(1)};
+}
+#endif
 
 std::string garbage(std::size_t size, unsigned seed)
 {
@@ -83,12 +142,45 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
         const char *name;
         std::optional<std::string> inf; // nothing: the file is missing
         std::optional<std::string> ecl;
-        std::string message;                        // empty: the load succeeds
+        std::string message;                        // empty: the load succeeds; "{}" is the folder and a separator
         std::function<void(const Project &)> check; // on a successful load
+        // Makes a file that is not one; `nobody`: loads as another user than root.
+        std::function<bool(const TempFolder &)> prepare = nullptr;
+        bool asNobody = false;
     };
+    ProjectFilesBuilder withKeys = threeCells();
+    for (CellEntry &cell : withKeys.cells)
+        cell.itemLines = {"video_type=16", "vbr_pass=2", "passes=2"};
+    const std::string fullList = withKeys.eclText();
     const Case cases[] = {
-        {"no INF", std::nullopt, ecl, "Error loading Rebuilder.INF", nullptr},
-        {"no ECL", inf, std::nullopt, "Error loading Rebuilder.ECL", nullptr},
+        {"no INF", std::nullopt, ecl, "Error loading Rebuilder.INF\n{}Rebuilder.INF: No such file or directory", nullptr},
+        {"no ECL", inf, std::nullopt, "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: No such file or directory", nullptr},
+        {"a folder for the ECL", inf, std::nullopt, "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: Is a directory", nullptr,
+         [](const TempFolder &f) { return std::filesystem::create_directory(toFsPath(f.file("Rebuilder.ECL"))); }},
+#ifdef __unix__
+        {"a pipe for the INF", std::nullopt, ecl,
+         "Error loading Rebuilder.INF\n{}Rebuilder.INF: not a regular file (a pipe, a device or a socket)", nullptr,
+         [](const TempFolder &f) { return ::mkfifo(f.file("Rebuilder.INF").c_str(), 0644) == 0; }},
+        {"a device for the ECL", inf, std::nullopt,
+         "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: not a regular file (a pipe, a device or a socket)", nullptr,
+         [](const TempFolder &f) { return ::symlink("/dev/zero", f.file("Rebuilder.ECL").c_str()) == 0; }},
+        {"a loop of links for the ECL", inf, std::nullopt,
+         "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: Too many levels of symbolic links", nullptr,
+         [](const TempFolder &f) {
+             return ::symlink("Rebuilder.ECL.link", f.file("Rebuilder.ECL").c_str()) == 0
+                 && ::symlink("Rebuilder.ECL", f.file("Rebuilder.ECL.link").c_str()) == 0;
+         }},
+        {"an ECL its user may not read", inf, ecl, "Error loading Rebuilder.ECL\n{}Rebuilder.ECL: Permission denied",
+         nullptr,
+         [](const TempFolder &f) {
+             return ::chmod(f.path().c_str(), 0755) == 0 && ::chmod(f.file("Rebuilder.ECL").c_str(), 0) == 0;
+         },
+         true},
+#endif
+        {"a list cut off inside its last item", inf, fullList.substr(0, fullList.rfind("video_type=")),
+         "Error loading Rebuilder.ECL\nThe list ends in the item for VTS 1, Vob-ID 2, cell 1, which lacks vbr_pass=, "
+         "video_type= that every other item has: the file looks cut short.",
+         nullptr},
         {"empty files", "", "", "Error loading Rebuilder.INF\nThe file describes no video cells.", nullptr},
         {"binary garbage", garbage(65536, 1), garbage(65536, 2),
          "Error loading Rebuilder.INF\nThe file describes no video cells.", nullptr},
@@ -159,11 +251,24 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
             folder.write("Rebuilder.INF", *c.inf);
         if (c.ecl)
             folder.write("Rebuilder.ECL", *c.ecl);
+        if (c.prepare) {
+            ASSERT_TRUE(c.prepare(folder));
+        }
         const auto before = snapshot(folder.path());
         FakeDesktop desktop;
         Project project;
         TempFolder previousFolder;
         ASSERT_TRUE(project.load(threeCells().writeTo(previousFolder), desktop));
+#ifdef __unix__
+        if (c.asNobody && ::geteuid() == 0) {
+            const std::optional<LoadOutcome> outcome = loadAsNobody(folder.file("Rebuilder.INF"));
+            if (!outcome)
+                continue; // no other user to be here
+            EXPECT_FALSE(outcome->loaded);
+            EXPECT_EQ(outcome->message, withFolder(c.message, folder.file("")));
+            continue;
+        }
+#endif
         const bool loaded = project.load(folder.file("Rebuilder.INF"), desktop);
         EXPECT_EQ(snapshot(folder.path()), before);
         if (c.message.empty()) {
@@ -175,7 +280,7 @@ TEST(BadInput, LoadsWithDefinedValuesOrRefusesClearly)
             EXPECT_FALSE(loaded);
             EXPECT_EQ(project.lastSegmentIndex(), -1);
             EXPECT_EQ(project.currentTotalSize(), 0);
-            EXPECT_EQ(desktop.lastMessage(), c.message);
+            EXPECT_EQ(desktop.lastMessage(), withFolder(c.message, folder.file("")));
         }
     }
 }

@@ -140,9 +140,9 @@ TEST(EclReader, SegmentValuesGatheredOverItsItems)
     const Project project = loadItems(folder, 3,
                                       {{"vbr_brate_min=2000", "vbr_brate_max=7000", "progressive=1", "alternate_scan=0",
                                         "vbr_pass=2", "opv_q_factor=10"},
-                                       {"vbr_brate_min=1500", "vbr_brate_max=6000", "progressive=0", "alternate_scan=0",
-                                        "opv_q_factor=12"},
-                                       {"progressive=1"}},
+                                       {"progressive=0"},
+                                       {"vbr_brate_min=1500", "vbr_brate_max=6000", "progressive=1", "alternate_scan=0",
+                                        "opv_q_factor=12"}},
                                       {1000, 10, 11});
     const Segment &segment = project.segment(0);
     EXPECT_EQ(segment.settings.minBitrate, 1500);

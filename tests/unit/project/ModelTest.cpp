@@ -36,6 +36,9 @@ TEST(CellSetBitrate, KeepsTheFloorAndTheFullSizeCap)
         {4000, 50.0f, 9000, 8000, "above 100 % is capped at the source size"},
         {3000, 70.0f, 5000, 4285, "the cap truncates 3000 x 100 / 70 = 4285.7"},
         {4000, 100.0f, 4001, 4000, "a cell at full size cannot grow"},
+        // The ECL reader refuses bitrates above maxCellBitrate; planning never writes one.
+        {9000, 0.0001f, 2'000'000'000, maxCellBitrate, "a source size beyond the reader's limit"},
+        {9000, 0.0f, 2'000'000'000, maxCellBitrate, "no source size to cap at"},
     };
     for (const Case &c : cases) {
         Cell cell = cellWith(c.loadedBitrate, c.loadedReduction);

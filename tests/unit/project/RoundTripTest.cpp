@@ -42,6 +42,8 @@ struct Case {
 // they were: any difference is a setting or a reduction the program would silently change.
 TEST(ProjectRoundTrip, SavingAnUnchangedProjectRewritesTheSameBytes)
 {
+    GeneratorOptions underWine = demoOptions(7);
+    underWine.windowsPaths = true; // the name= lines stay as DVD-Rebuilder wrote them
     const Case cases[] = {
         {"demo", demoOptions(1)},
         {"demo, another seed", demoOptions(2)},
@@ -53,6 +55,7 @@ TEST(ProjectRoundTrip, SavingAnUnchangedProjectRewritesTheSameBytes)
         {"CCE 2.70, decimal comma", variantOptions(3, 3, true, true)},
         {"CCE SP, decimal comma", variantOptions(5, 0, true, true)},
         {"PRO encoder mode", variantOptions(6, 3, true, false, 3)},
+        {"Windows paths", underWine},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

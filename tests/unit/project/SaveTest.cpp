@@ -1,14 +1,23 @@
 #include "project/Project.h"
 #include "project/ProjectFiles.h"
+#include "ProjectGenerator.h"
+#include "common/Format.h"
 #include "common/TextFile.h"
+#include "platform/PathMapper.h"
 #include "support/FakeDesktop.h"
 #include "support/ProjectFilesBuilder.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+
+#ifdef __unix__
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -154,13 +163,13 @@ TEST(ProjectSave, PredictionRunsForReplannedOpvSegmentsAndItsCancelWritesNothing
     EXPECT_FALSE(opv.replanned);
 }
 
-TEST(ProjectSave, FailuresStopWithTheMessageAndLeaveTheFiles)
+TEST(ProjectSave, FailuresChangeNeitherFileAndSayWhyAndWhere)
 {
     struct Case {
         const char *name;
         std::function<void(SavedProject &)> breakIt;
-        std::string message;
-        bool infRewritten; // the INF step had already finished
+        const char *file; // the file the message names
+        const char *reason;
     };
     auto blockWith = [](const char *name) {
         return [name](SavedProject &saved) {
@@ -168,11 +177,15 @@ TEST(ProjectSave, FailuresStopWithTheMessageAndLeaveTheFiles)
         };
     };
     const Case cases[] = {
-        {"ECL vanished", [](SavedProject &saved) { std::filesystem::remove(toFsPath(saved.ecl)); }, saveFailed, false},
-        {"INF vanished", [](SavedProject &saved) { std::filesystem::remove(toFsPath(saved.inf)); }, saveFailed, false},
-        {"INF copy cannot be written", blockWith("Rebuilder.INF.bak"), saveFailed, false},
-        {"INF original cannot be written", blockWith("Rebuilder.INF.original"), saveFailed, false},
-        {"ECL copy cannot be written", blockWith("Rebuilder.ECL.bak"), saveFailed, true},
+        {"ECL vanished", [](SavedProject &saved) { std::filesystem::remove(toFsPath(saved.ecl)); }, "Rebuilder.ECL",
+         "No such file or directory"},
+        {"INF vanished", [](SavedProject &saved) { std::filesystem::remove(toFsPath(saved.inf)); }, "Rebuilder.INF",
+         "No such file or directory"},
+        {"INF copy cannot be written", blockWith("Rebuilder.INF.bak"), "Rebuilder.INF.bak", "Is a directory"},
+        {"INF original cannot be written", blockWith("Rebuilder.INF.original"), "Rebuilder.INF.original",
+         "Is a directory"},
+        // Once the INF was rewritten before the ECL copy failed; now neither is.
+        {"ECL copy cannot be written", blockWith("Rebuilder.ECL.bak"), "Rebuilder.ECL.bak", "Is a directory"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,18 +195,62 @@ TEST(ProjectSave, FailuresStopWithTheMessageAndLeaveTheFiles)
         saved.project.segment(0).cells[0].bitrate = 2000;
         c.breakIt(saved);
         EXPECT_FALSE(saved.project.save(saved.desktop, nullptr));
-        EXPECT_EQ(saved.desktop.messageTexts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(saved.desktop.messageTexts(),
+                  std::vector<std::string>{"Error saving: Rebuilder.INF and Rebuilder.ECL were not changed.\n"
+                                           + saved.folder.file(c.file) + ": " + c.reason});
         if (fileExists(saved.inf)) {
-            EXPECT_EQ(readBytes(saved.inf) == inf, !c.infRewritten);
+            EXPECT_EQ(readBytes(saved.inf), inf);
         }
         if (fileExists(saved.ecl)) {
             EXPECT_EQ(readBytes(saved.ecl), ecl);
         }
-        if (c.infRewritten) {
-            EXPECT_EQ(readBytes(saved.inf + ".bak"), inf);
-        }
+        EXPECT_FALSE(fileExists(saved.inf + ".bak") && !std::filesystem::is_directory(toFsPath(saved.inf + ".bak")));
+        for (const auto &entry : std::filesystem::directory_iterator(toFsPath(saved.folder.path())))
+            EXPECT_EQ(fromFsPath(entry.path().filename()).find(".tavro-"), std::string::npos);
     }
 }
+
+// Every value a save writes is one the next load accepts: a plan at the bitrate limit loads again.
+TEST(ProjectSave, APlanAtTheBitrateLimitLoadsAgain)
+{
+    SavedProject saved;
+    saved.project.segment(0).cells[0].loadedReduction = 0.0001f;
+    saved.project.segment(0).cells[0].setBitrate(2'000'000'000);
+    ASSERT_TRUE(saved.project.save(saved.desktop, nullptr));
+    Project reloaded;
+    ASSERT_TRUE(reloaded.load(saved.inf, saved.desktop)) << saved.desktop.lastMessage();
+    EXPECT_EQ(reloaded.segment(0).cells[0].loadedBitrate, maxCellBitrate);
+}
+
+#ifdef __unix__
+// Links to the project files elsewhere: the files they point to are replaced, the links stay,
+// and the replaced files keep their permissions.
+TEST(ProjectSave, ThroughLinksKeepingThePermissions)
+{
+    SavedProject saved;
+    TempFolder elsewhere;
+    for (const char *name : {"Rebuilder.INF", "Rebuilder.ECL"}) {
+        const std::string real = elsewhere.write(name, readBytes(saved.folder.file(name)));
+        ASSERT_EQ(::chmod(real.c_str(), std::string(name) == "Rebuilder.INF" ? 0640 : 0604), 0);
+        std::filesystem::remove(toFsPath(saved.folder.file(name)));
+        ASSERT_EQ(::symlink(real.c_str(), saved.folder.file(name).c_str()), 0);
+    }
+    const std::string inf = readBytes(saved.inf);
+    saved.project.segment(0).cells[0].bitrate = 2000;
+    ASSERT_TRUE(saved.project.save(saved.desktop, nullptr)) << saved.desktop.lastMessage();
+    for (const auto &[name, mode] : {std::pair{"Rebuilder.INF", 0640}, {"Rebuilder.ECL", 0604}}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(std::filesystem::is_symlink(toFsPath(saved.folder.file(name))));
+        struct stat status {};
+        ASSERT_EQ(::stat(elsewhere.file(name).c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, mode);
+    }
+    EXPECT_NE(readBytes(elsewhere.file("Rebuilder.INF")).find("Frames=1000\r\nReduction=25.0\r\n"), std::string::npos);
+    EXPECT_EQ(readBytes(saved.inf + ".bak"), inf);
+    EXPECT_EQ(filesIn(elsewhere.path()), 2u); // no temporary left beside the real files
+    EXPECT_EQ(filesIn(saved.folder.path()), 6u);
+}
+#endif
 
 TEST(ProjectSave, NothingLoadedNothingWritten)
 {
@@ -219,6 +276,8 @@ TEST(RestoreOriginals, CopiesBackWhatExistsAndEndsTheProgram)
     saved.project.segment(0).cells[0].bitrate = 2000;
     ASSERT_TRUE(saved.project.save(saved.desktop, nullptr));
     ASSERT_NE(readBytes(saved.inf), originalInf);
+    const std::string savedInf = readBytes(saved.inf);
+    const std::string savedEcl = readBytes(saved.ecl);
 
     saved.desktop.answers = {false};
     EXPECT_FALSE(restoreOriginals(saved.project, saved.desktop));
@@ -232,8 +291,35 @@ TEST(RestoreOriginals, CopiesBackWhatExistsAndEndsTheProgram)
     EXPECT_EQ(saved.desktop.exitStatus, 0);
     EXPECT_EQ(readBytes(saved.inf), originalInf);
     EXPECT_EQ(readBytes(saved.ecl), originalEcl);
+    EXPECT_EQ(readBytes(saved.inf + ".bak"), savedInf); // what the restore replaced
+    EXPECT_EQ(readBytes(saved.ecl + ".bak"), savedEcl);
     EXPECT_EQ(readBytes(script1), "as written by DVD-Rebuilder\r\n");
     EXPECT_EQ(readBytes(script2), "untouched\r\n");
+}
+
+// The ECL names the scripts by Windows paths in another letter case than the files have.
+TEST(RestoreOriginals, RestoresTheScriptsOfAProjectWrittenUnderWine)
+{
+    TempFolder folder;
+    ScopedEnv prefix("WINEPREFIX", folder.file("no prefix").c_str());
+    GeneratorOptions options = demoOptions(2);
+    options.windowsPaths = true;
+    std::string inf;
+    ASSERT_TRUE(generateProject(options, folder.file("project"), &inf));
+    FakeDesktop desktop;
+    Project project;
+    ASSERT_TRUE(project.load(windowsPath(inf), desktop)); // as a Windows program would name it
+    EXPECT_EQ(project.infPath, inf);
+    const Cell &cell = project.segment(0).cells[0];
+    const std::string script = folder.file(
+        cformat("project/V%02d_%04d_%05d_%03d.avs", cell.vts, cell.subId, cell.vobId, cell.cellId));
+    ASSERT_TRUE(TempFolder::writeTo(script + ".bak", "as written by DVD-Rebuilder\r\n"));
+    ASSERT_TRUE(TempFolder::writeTo(script, "edited\r\n"));
+
+    desktop.answers = {true};
+    EXPECT_TRUE(restoreOriginals(project, desktop));
+    EXPECT_TRUE(desktop.messages.empty()) << desktop.lastMessage();
+    EXPECT_EQ(readBytes(script), "as written by DVD-Rebuilder\r\n");
 }
 
 TEST(RestoreOriginals, NeverSavedLeavesTheFilesAndStillEnds)
@@ -252,11 +338,12 @@ TEST(RestoreOriginals, AFailedCopyStopsWithoutEnding)
     struct Case {
         const char *blocked; // made a folder, so the copy cannot replace it
         const char *message;
+        bool infKept; // the INF is restored only together with the ECL
     };
     const Case cases[] = {
-        {"Rebuilder.INF", "Problems restoring original Rebuilder.inf."},
-        {"Rebuilder.ECL", "Problems restoring original Rebuilder.ECL."},
-        {"one.avs", "Problems restoring scripts..."},
+        {"Rebuilder.INF", "Problems restoring original Rebuilder.inf.", true},
+        {"Rebuilder.ECL", "Problems restoring original Rebuilder.ECL.", true},
+        {"one.avs", "Problems restoring scripts...", false},
     };
     for (const Case &c : cases) {
         SavedProject saved;
@@ -266,12 +353,14 @@ TEST(RestoreOriginals, AFailedCopyStopsWithoutEnding)
         saved.project.segment(0).cells[0].name = saved.folder.file("one.avs");
         std::filesystem::remove(toFsPath(saved.folder.file(c.blocked)));
         std::filesystem::create_directory(toFsPath(saved.folder.file(c.blocked)));
+        const std::string inf = readBytes(saved.inf);
         saved.desktop.answers = {true};
         EXPECT_FALSE(restoreOriginals(saved.project, saved.desktop));
         EXPECT_FALSE(saved.desktop.exitStatus);
         ASSERT_FALSE(saved.desktop.messages.empty());
-        EXPECT_EQ(saved.desktop.messages.back().text, c.message);
+        EXPECT_EQ(saved.desktop.messages.back().text.rfind(c.message, 0), 0u) << saved.desktop.messages.back().text;
         EXPECT_EQ(saved.desktop.messages.back().icon, Desktop::Icon::Error);
+        EXPECT_EQ(readBytes(saved.inf) == inf, c.infKept);
     }
 }
 

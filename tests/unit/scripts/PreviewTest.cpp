@@ -1,11 +1,18 @@
 #include "scripts/Preview.h"
 
+#include "ProjectGenerator.h"
+#include "common/Format.h"
+#include "common/TextFile.h"
+#include "platform/PathMapper.h"
 #include "project/Project.h"
 #include "settings/AppSettings.h"
 #include "support/FakeDesktop.h"
+#include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 TEST(RewriteTrimLine, StretchesTheClipToTheSegment)
 {
@@ -113,4 +120,81 @@ TEST(PlayScript, APlayerThatDoesNotStartIsReported)
     playScript("/dvd/my cell.avs", f.settings, f.settingsFolder.path(), f.desktop);
     EXPECT_EQ(f.desktop.lastMessage(),
               "Error playing cell - Report to author. You can preview opening in your mediaplayer\n\"/dvd/my cell.avs\"");
+}
+
+TEST(PlayScript, AWindowsPlayerWithoutWineIsReportedSo)
+{
+    PreviewFixture f("x");
+    f.settings.mediaPlayerPath = "/opt/MPC-HC/mpc-hc64.EXE";
+    f.desktop.startSucceeds = false;
+    ScopedEnv wine("WINE", "/nowhere/wine");
+    playScript("Z:\\dvd\\my cell.avs", f.settings, f.settingsFolder.path(), f.desktop);
+#ifdef _WIN32
+    EXPECT_EQ(f.desktop.lastMessage(), "Error playing cell - Report to author. You can preview opening in your "
+                                       "mediaplayer\n\"Z:\\dvd\\my cell.avs\"");
+#else
+    EXPECT_EQ(f.desktop.lastMessage(), "Error playing cell - Report to author. You can preview opening in your "
+                                       "mediaplayer\n\"Z:\\dvd\\my cell.avs\"\nWine is needed to run "
+                                       "/opt/MPC-HC/mpc-hc64.EXE.");
+#endif
+}
+
+// DVD-Rebuilder under Wine names the scripts in the ECL by Windows paths in whatever letter
+// case ("Z:\TMP\...\v01_0001_00001_001.AVS"); the preview must still find the first cell's
+// script, and a Windows player must be handed test.avs by its Windows name.
+TEST(WriteTestScript, FindsTheScriptsOfAProjectWrittenUnderWine)
+{
+    TempFolder folder;
+    TempFolder settingsFolder;
+    ScopedEnv prefix("WINEPREFIX", folder.file("no prefix").c_str()); // Z: is / and no other drive
+    const std::string testScript = testScriptPathIn(settingsFolder.path());
+    std::string windowsTestScript = "Z:" + testScript;
+    std::replace(windowsTestScript.begin(), windowsTestScript.end(), '/', '\\');
+
+    for (unsigned seed : {1u, 2u, 3u}) { // each seed cases the folders differently
+        SCOPED_TRACE(seed);
+        GeneratorOptions options = demoOptions(seed);
+        options.windowsPaths = true;
+        std::string inf;
+        ASSERT_TRUE(generateProject(options, folder.file(std::to_string(seed)), &inf));
+        FakeDesktop desktop;
+        Project project;
+        ASSERT_TRUE(project.load(inf, desktop));
+        const Segment &segment = project.segment(0);
+        const Cell &first = segment.cells.front();
+        const std::string script = folder.file(cformat("%u/V%02d_%04d_%05d_%03d.avs", seed, first.vts, first.subId,
+                                                       first.vobId, first.cellId));
+#ifndef _WIN32
+        ASSERT_EQ(first.name.substr(0, 3), "Z:\\");
+        ASSERT_NE(first.name.substr(2), script) << "the name differs only in case and separators";
+#endif
+        std::string sourceLine;
+        ASSERT_TRUE(LineReader(script).next(sourceLine));
+
+        AppSettings settings;
+        settings.mediaPlayerPath = "/usr/bin/mpv";
+        ASSERT_TRUE(writeTestScript(segment, settings, settingsFolder.path(), desktop));
+        LineReader written(testScript);
+        std::string line;
+        ASSERT_TRUE(written.next(line));
+        EXPECT_EQ(line, sourceLine); // the D2V source stays in the Windows form AviSynth reads
+        ASSERT_TRUE(written.next(line));
+        EXPECT_EQ(line.substr(line.find(',')), ",-" + std::to_string(segment.frameSum()) + ")");
+        EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{testScript});
+
+        // View Cell and View first cell play a cell's own script by its name in the project
+        playScript(first.name, settings, settingsFolder.path(), desktop);
+#ifndef _WIN32
+        EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{script});
+#endif
+
+        settings.mediaPlayerPath = "/opt/MPC-HC/mpc-hc64.EXE";
+        ASSERT_TRUE(writeTestScript(segment, settings, settingsFolder.path(), desktop));
+#ifndef _WIN32
+        EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{windowsTestScript});
+#endif
+        playScript(first.name, settings, settingsFolder.path(), desktop);
+        EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{first.name});
+        EXPECT_TRUE(desktop.messages.empty());
+    }
 }
