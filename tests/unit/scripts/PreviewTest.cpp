@@ -1,4 +1,6 @@
 #include "scripts/Preview.h"
+#include "scripts/ScriptEditorDialog.h"
+#include "prediction/SampleScript.h"
 
 #include "ProjectGenerator.h"
 #include "common/Format.h"
@@ -195,6 +197,16 @@ TEST(WriteTestScript, FindsTheScriptsOfAProjectWrittenUnderWine)
 #endif
         playScript(first.name, settings, settingsFolder.path(), desktop);
         EXPECT_EQ(desktop.started.back().arguments, std::vector<std::string>{first.name});
+
+        // The script editor and the sample script read the cells' scripts by the same names.
+        ScriptEditorDialog editor(project, 0, settings, settingsFolder.path(), desktop);
+        ASSERT_TRUE(editor.open());
+        EXPECT_EQ(editor.loadedLines().front(), sourceLine);
+        int rangeOffset = 0;
+        std::string problem;
+        EXPECT_TRUE(writeSampleScript(project, 0, SampleOptions{}, settingsFolder.file("sample.avs"), rangeOffset,
+                                      desktop, problem))
+            << problem;
         EXPECT_TRUE(desktop.messages.empty());
     }
 }
