@@ -12,6 +12,7 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -132,20 +133,41 @@ Desktop::EncoderResult runEncoderProcess(const EncoderCommand &command, EncoderO
     while ((got = read(failure[0], &startError, sizeof startError)) < 0 && errno == EINTR) {
     }
     close(failure[0]);
+    // Read the output until the encoder has ended, not until the pipe closes: a Windows encoder
+    // started through Wine leaves Wine's own services running with the pipe open, and they can
+    // outlive it by seconds or for as long as another Wine program runs.
+    fcntl(out[0], F_SETFL, fcntl(out[0], F_GETFL) | O_NONBLOCK);
     char buffer[4096];
+    int status = 0;
+    bool ended = false;
     for (;;) {
-        const ssize_t n = read(out[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
+        pollfd ready = {out[0], POLLIN, 0};
+        const int events = poll(&ready, 1, ended ? 0 : 100);
+        if (events < 0 && errno != EINTR)
             break;
-        output.text.append(buffer, std::size_t(n));
-        if (output.text.size() > 2 * keptOutput)
-            output.text.erase(0, output.text.size() - keptOutput);
+        if (events > 0) {
+            const ssize_t n = read(out[0], buffer, sizeof buffer);
+            if (n > 0) {
+                output.text.append(buffer, std::size_t(n));
+                if (output.text.size() > 2 * keptOutput)
+                    output.text.erase(0, output.text.size() - keptOutput);
+                continue;
+            }
+            if (n == 0 || (errno != EINTR && errno != EAGAIN))
+                break; // closed: all is read
+        }
+        if (ended)
+            break; // ended and nothing more waiting
+        const pid_t waited = waitpid(pid, &status, WNOHANG);
+        if (waited == pid)
+            ended = true;
+        else if (waited < 0 && errno != EINTR) {
+            close(out[0]);
+            return Desktop::EncoderResult::CouldNotGetExitCode;
+        }
     }
     close(out[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
+    while (!ended && waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR)
             return Desktop::EncoderResult::CouldNotGetExitCode;
     }

@@ -717,10 +717,38 @@ TEST(Cli, PredictRunsTheWindowsSearchWithTheEncoderAndSavesTheQFactorsItFound)
         EXPECT_NE(refusal.err.find(message), std::string::npos) << refusal.err;
     }
     EXPECT_EQ(runCli({"plan", demo.inf, "--predict"}).status, 2);
+}
+
+// An encoder that leaves a process behind holding its output open (as Wine's services do for a
+// Windows encoder) is done when it has ended: the prediction goes on and gives the same result.
+TEST(Cli, PredictGoesOnWhenTheEncoderHasEndedThoughItsOutputIsStillOpen)
+{
+    Demo direct;
+    Demo lingering;
+    const int opv = direct.find(isLargeOpv);
+    ASSERT_GE(opv, 0);
+    TempFolder tools;
+    const std::string pidFile = tools.file("left-behind");
+    const std::string wrapper = tools.write("lingering-cce", "#!/bin/sh\n" + quoted(TAVRO_FAKE_CCE) + " \"$@\"\nstatus=$?\nsleep 600 &\necho $! >"
+                            + quoted(pidFile) + "\nexit $status\n");
+    ASSERT_EQ(::chmod(wrapper.c_str(), 0755), 0);
+    for (auto [demo, cce] : {std::pair{&direct, std::string(TAVRO_FAKE_CCE)}, std::pair{&lingering, wrapper}}) {
+        const CliRun run = runCli({"plan", demo->inf, "--bitrate", seg(opv) + "=3000", "--save", "--predict", "--cce", cce});
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+    const std::string left = readBytes(pidFile);
+    ASSERT_TRUE(fileExists(pidFile));
+    ::kill(std::stoi(left), SIGKILL);
+    const auto q = [opv](const Demo &demo) {
+        return jsonOf(runCli({"show", demo.inf, "--json"}))["segments"][std::size_t(opv)]["settings"]["opvQFactor"];
+    };
+    EXPECT_EQ(q(lingering), q(direct));
+    EXPECT_GT(q(direct), 0);
+}
+
 // A save that cannot replace the ECL (write-protected by its owner) changes neither file and
 // says why; a save that was killed half way is reported by show, which writes nothing, and
 // repaired by plan.
-}
 
 TEST(Cli, ASaveThatCannotFinishLeavesThePairAndAnInterruptedOneIsReportedThenRepaired)
 {
