@@ -1,4 +1,5 @@
 #include "SettingsOperations.h"
+#include "ForwardingDesktop.h"
 
 #include "app/MainWindow.h"
 #include "planning/Labels.h"
@@ -92,38 +93,16 @@ bool sameCaption(const std::string &caption, const std::string &value)
 }
 
 // The CLI's desktop, but a file chooser answers with the file given on the command line.
-class ChosenFileDesktop : public Desktop {
+class ChosenFileDesktop : public ForwardingDesktop {
 public:
-    ChosenFileDesktop(Desktop &inner, std::string file) : m_inner(inner), m_file(std::move(file)) {}
-
-    void showMessage(const std::string &text, Icon icon, const std::string &caption) override
-    {
-        m_inner.showMessage(text, icon, caption);
-    }
-    bool askYesNo(const std::string &text, const std::string &caption) override
-    {
-        return m_inner.askYesNo(text, caption);
-    }
+    ChosenFileDesktop(Desktop &inner, std::string file) : ForwardingDesktop(inner), m_file(std::move(file)) {}
     std::optional<std::string> chooseOpenFile(const std::string &, const std::vector<FileFilter> &,
                                               const std::string &) override
     {
         return m_file;
     }
-    bool startProgram(const std::string &program, const std::vector<std::string> &arguments) override
-    {
-        return m_inner.startProgram(program, arguments);
-    }
-    bool openUrl(const std::string &url) override { return m_inner.openUrl(url); }
-    EncoderResult runEncoder(const std::string &program, const std::vector<std::string> &arguments,
-                             const std::string &workingFolder, bool minimized) override
-    {
-        return m_inner.runEncoder(program, arguments, workingFolder, minimized);
-    }
-    void processEvents() override { m_inner.processEvents(); }
-    void exitProgram(int status) override { m_inner.exitProgram(status); }
 
 private:
-    Desktop &m_inner;
     std::string m_file;
 };
 
