@@ -4,70 +4,23 @@
 #include "common/Format.h"
 #include "common/TextFile.h"
 #include "platform/Desktop.h"
+#include "project/EclKeys.h"
 #include "project/Project.h"
 
 #include <climits>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
-#include <unordered_map>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The keys a sample list treats otherwise than copying. Every one ends with its only "=", so
-// a line begins with a key exactly when its text up to the first "=" is that key.
-enum class Key {
-    None,
-    // set for the sample
-    VidFile0, VidFile1, VafOut, Name, FrameLast, EncodeLast, FixGopLength, VideoType, Vmode, IntraDcPrec,
-    IntraDc9Max, IntraDc10Max, OpvQFactor,
-    // the segment's settings, written as the project's list writer writes them
-    GopNm, QualityPrec, QCharF, VbrBias, OpvBrateMin, OpvBrateMax, QmatIdx, Qmat, AlternateScan, AdjustQMatrix,
-    NoMove, Progressive, UseFilter, VFilter, FilterVal, VFilterVal, Dither, DitherMax, DitherYMax, DitherCMax,
-    HFilter, HFilterIdx, HFilterIdx2,
-};
-
-struct KeyName {
-    Key key;
-    std::string_view text;
-};
-
-constexpr KeyName keyNames[] = {
-    {Key::VidFile0, "vid_file0="}, {Key::VidFile1, "vid_file1="},
-    {Key::VafOut, "vaf_out="}, {Key::Name, "name="},
-    {Key::FrameLast, "frame_last="}, {Key::EncodeLast, "encode_last="},
-    {Key::FixGopLength, "fix_gop_length="}, {Key::VideoType, "video_type="},
-    {Key::Vmode, "vmode="}, {Key::IntraDcPrec, "intra_dc_prec="},
-    {Key::IntraDc9Max, "intra_dc_precision_9_max="}, {Key::IntraDc10Max, "intra_dc_precision_10_max="},
-    {Key::OpvQFactor, "opv_q_factor="}, {Key::GopNm, "gop_nm="},
-    {Key::QualityPrec, "quality_prec="}, {Key::QCharF, "q_char_f="},
-    {Key::VbrBias, "vbr_bias="}, {Key::OpvBrateMin, "opv_brate_min="},
-    {Key::OpvBrateMax, "opv_brate_max="}, {Key::QmatIdx, "qmat_idx="},
-    {Key::Qmat, "qmat="}, {Key::AlternateScan, "alternate_scan="},
-    {Key::AdjustQMatrix, "adjust_q_matrix="}, {Key::NoMove, "no_move="},
-    {Key::Progressive, "progressive="}, {Key::UseFilter, "use_filter="},
-    {Key::VFilter, "v_filter="}, {Key::FilterVal, "filter_val="},
-    {Key::VFilterVal, "v_filter_val="}, {Key::Dither, "dither="},
-    {Key::DitherMax, "dither_max="}, {Key::DitherYMax, "dither_Y_max="},
-    {Key::DitherCMax, "dither_C_max="}, {Key::HFilter, "h_filter="},
-    {Key::HFilterIdx, "h_filter_idx="}, {Key::HFilterIdx2, "h_filter_idx2="},
-};
+using Key = EclKey;
 
 Key classify(std::string_view line)
 {
-    static const std::unordered_map<std::string_view, Key> byText = [] {
-        std::unordered_map<std::string_view, Key> map;
-        for (const KeyName &name : keyNames)
-            map.emplace(name.text, name.key);
-        return map;
-    }();
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
-        return Key::None;
-    const auto found = byText.find(line.substr(0, equals + 1));
-    return found == byText.end() ? Key::None : found->second;
+    return classifyEclLine(line).key;
 }
 
 bool isItemStart(std::string_view line)
@@ -100,6 +53,17 @@ public:
         const EncoderSettings &s = m_s;
         switch (classify(line)) {
         case Key::None:
+        case Key::Title:
+        case Key::VbrBrateAvg:
+        case Key::GopHdr: // written after "gop_nm=", which drops the line after it
+        case Key::VbrPass:
+        case Key::PictQchar:
+        case Key::VbrBrateMin:
+        case Key::VbrBrateMax:
+        case Key::PictType:
+        case Key::FilterOff:
+        case Key::FilterOn:
+        case Key::PictComplexity:
         case Key::OpvQFactor: m_out.push_back(line); break; // the Q factor is set at every trial
         case Key::VidFile0: m_out.push_back("vid_file0=" + m_files.output); break;
         case Key::VidFile1: m_out.push_back("vid_file1=" + m_files.output); break;

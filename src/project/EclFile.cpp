@@ -1,4 +1,5 @@
 #include "project/CellIndex.h"
+#include "project/EclKeys.h"
 #include "project/ProjectFiles.h"
 
 #include "common/Convert.h"
@@ -9,82 +10,25 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <unordered_map>
 
 namespace {
 
 constexpr int qmatLineCount = 16;
 
-// The keys the program manages in an item. Every key but the title ends with its only "=", so a
-// line begins with a key exactly when its text up to the first "=" is that key: one lookup a
-// line finds it.
-enum class Key {
-    None, Title, VbrBrateAvg, GopNm, GopHdr, IntraDcPrec, IntraDc9Max, IntraDc10Max, VbrPass, Name, QualityPrec,
-    QCharF, PictQchar, VbrBias, VbrBrateMin, VbrBrateMax, OpvQFactor, OpvBrateMin, OpvBrateMax, VideoType, Vmode,
-    PictType, FilterOff, FilterOn, PictComplexity, QmatIdx, Qmat, UseFilter, VFilter, FilterVal, VFilterVal, Dither,
-    DitherMax, DitherYMax, DitherCMax, HFilter, HFilterIdx, HFilterIdx2, AlternateScan, AdjustQMatrix, NoMove,
-    Progressive,
-};
+using Key = EclKey;
+using KeyedLine = EclKeyedLine;
 
-struct KeyName {
-    Key key;
-    std::string_view text;
-};
-
-constexpr KeyName keyNames[] = {
-    {Key::VbrBrateAvg, "vbr_brate_avg="}, {Key::GopNm, "gop_nm="},
-    {Key::GopHdr, "gop_hdr="}, {Key::IntraDcPrec, "intra_dc_prec="},
-    {Key::IntraDc9Max, "intra_dc_precision_9_max="}, {Key::IntraDc10Max, "intra_dc_precision_10_max="},
-    {Key::VbrPass, "vbr_pass="}, {Key::Name, "name="},
-    {Key::QualityPrec, "quality_prec="}, {Key::QCharF, "q_char_f="},
-    {Key::PictQchar, "pict_qchar="}, {Key::VbrBias, "vbr_bias="},
-    {Key::VbrBrateMin, "vbr_brate_min="}, {Key::VbrBrateMax, "vbr_brate_max="},
-    {Key::OpvQFactor, "opv_q_factor="}, {Key::OpvBrateMin, "opv_brate_min="},
-    {Key::OpvBrateMax, "opv_brate_max="}, {Key::VideoType, "video_type="},
-    {Key::Vmode, "vmode="}, {Key::PictType, "pict_type="},
-    {Key::FilterOff, "filter_off="}, {Key::FilterOn, "filter_on="},
-    {Key::PictComplexity, "pict_complexity="}, {Key::QmatIdx, "qmat_idx="},
-    {Key::Qmat, "qmat="}, {Key::UseFilter, "use_filter="},
-    {Key::VFilter, "v_filter="}, {Key::FilterVal, "filter_val="},
-    {Key::VFilterVal, "v_filter_val="}, {Key::Dither, "dither="},
-    {Key::DitherMax, "dither_max="}, {Key::DitherYMax, "dither_Y_max="},
-    {Key::DitherCMax, "dither_C_max="}, {Key::HFilter, "h_filter="},
-    {Key::HFilterIdx, "h_filter_idx="}, {Key::HFilterIdx2, "h_filter_idx2="},
-    {Key::AlternateScan, "alternate_scan="}, {Key::AdjustQMatrix, "adjust_q_matrix="},
-    {Key::NoMove, "no_move="}, {Key::Progressive, "progressive="},
-};
+// The keys the program manages in an item; those of a prediction's sample list are copied as
+// any other line.
+KeyedLine classify(std::string_view line)
+{
+    const KeyedLine keyed = classifyEclLine(line);
+    return keyed.key == Key::Title || isProjectKey(keyed.key) ? keyed : KeyedLine{};
+}
 
 std::string_view keyText(Key key)
 {
-    for (const KeyName &name : keyNames) {
-        if (name.key == key)
-            return name.text;
-    }
-    return {};
-}
-
-// The managed key a line begins with, and where its value starts.
-struct KeyedLine {
-    Key key = Key::None;
-    std::size_t valueAt = 0;
-};
-
-KeyedLine classify(std::string_view line)
-{
-    static const std::unordered_map<std::string_view, Key> byText = [] {
-        std::unordered_map<std::string_view, Key> map;
-        for (const KeyName &name : keyNames)
-            map.emplace(name.text, name.key);
-        return map;
-    }();
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
-        return {};
-    const std::string_view text = line.substr(0, equals + 1);
-    if (text == "title=")
-        return equals + 1 < line.size() && line[equals + 1] == 'V' ? KeyedLine{Key::Title, equals + 2} : KeyedLine{};
-    const auto found = byText.find(text);
-    return found == byText.end() ? KeyedLine{} : KeyedLine{found->second, equals + 1};
+    return eclKeyText(key);
 }
 
 bool isTitle(std::string_view line)
@@ -189,6 +133,12 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     case Key::Title:
     case Key::GopNm:
     case Key::OpvBrateMin:
+    case Key::VidFile0:
+    case Key::VidFile1:
+    case Key::VafOut:
+    case Key::FrameLast:
+    case Key::EncodeLast:
+    case Key::FixGopLength:
     case Key::OpvBrateMax: break;
     }
 }
@@ -239,9 +189,9 @@ public:
             return {};
         const std::uint64_t missing = m_common & ~m_current;
         std::string list;
-        for (const KeyName &name : keyNames) {
-            if (missing & (std::uint64_t(1) << unsigned(name.key)))
-                list += (list.empty() ? "" : ", ") + std::string(name.text);
+        for (int key = int(Key::Title) + 1; key <= int(Key::Progressive); ++key) {
+            if (missing & (std::uint64_t(1) << unsigned(key)))
+                list += (list.empty() ? "" : ", ") + std::string(keyText(Key(key)));
         }
         return list;
     }
@@ -508,6 +458,12 @@ WriteResult writeEcl(const Project &project, const std::string &source, LineWrit
         case Key::GopHdr:
         case Key::Name:
         case Key::None:
+        case Key::VidFile0:
+        case Key::VidFile1:
+        case Key::VafOut:
+        case Key::FrameLast:
+        case Key::EncodeLast:
+        case Key::FixGopLength:
         case Key::Title: out.writeLine(line); break;
         }
     }
