@@ -133,12 +133,7 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     case Key::Title:
     case Key::GopNm:
     case Key::OpvBrateMin:
-    case Key::VidFile0:
-    case Key::VidFile1:
-    case Key::VafOut:
-    case Key::FrameLast:
-    case Key::EncodeLast:
-    case Key::FixGopLength:
+    default: // the sample list's own keys, which classify() leaves out
     case Key::OpvBrateMax: break;
     }
 }
@@ -458,12 +453,7 @@ WriteResult writeEcl(const Project &project, const std::string &source, LineWrit
         case Key::GopHdr:
         case Key::Name:
         case Key::None:
-        case Key::VidFile0:
-        case Key::VidFile1:
-        case Key::VafOut:
-        case Key::FrameLast:
-        case Key::EncodeLast:
-        case Key::FixGopLength:
+        default: // the sample list's own keys, which classify() leaves out
         case Key::Title: out.writeLine(line); break;
         }
     }
