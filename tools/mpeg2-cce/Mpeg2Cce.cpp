@@ -300,9 +300,63 @@ long long framesAfter(const std::vector<ScriptStep> &steps, long long frames)
     return frames;
 }
 
+namespace {
+
+std::vector<std::string> encoderArguments(int code, int gopLength, int bFrameCount, const std::string &outputPath)
+{
+    return {"-c:v", "mpeg2video", "-non_linear_quant", "1", "-qscale:v", std::to_string(code), "-qmin", "1", "-qmax",
+            "28", "-g", std::to_string(gopLength), "-bf", std::to_string(bFrameCount), "-flags", "+cgop",
+            "-sc_threshold", "1000000000", "-f", "mpeg2video", outputPath};
+}
+
+// A sample as a prediction writes it, Trim(first, last) then SelectRangeEvery(period, length),
+// read as AviSynth reads it: only the frames kept are decoded, each range from a seek of its
+// own, instead of every frame of the trimmed clip through a select filter. Empty when the
+// script has another form or the ranges are too many for one command.
+std::vector<std::string> sampleCommand(const SourceScript &script, const ClipInfo &clip, int code, int gopLength,
+                                       int bFrameCount, const std::string &outputPath)
+{
+    constexpr long long mostRanges = 400;
+    if (script.steps.size() != 2 || script.steps[0].kind != ScriptStep::Kind::Trim
+        || script.steps[1].kind != ScriptStep::Kind::SelectRangeEvery || clip.rateNum <= 0 || !clip.frames)
+        return {};
+    const ScriptStep &trim = script.steps[0];
+    const ScriptStep &select = script.steps[1];
+    const long long frames = trimCount(trim, *clip.frames);
+    if (frames <= 0 || (frames + select.a - 1) / select.a > mostRanges)
+        return {};
+    std::vector<std::string> args = {"-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
+    std::string graph;
+    std::string joined;
+    long long ranges = 0;
+    for (long long start = 0; start < frames; start += select.a, ++ranges) {
+        const long long first = trim.a + start;
+        const long long count = std::min(select.b, frames - start);
+        if (first > 0) {
+            const double seconds = (double(first) - 0.5) * double(clip.rateDen) / double(clip.rateNum);
+            args.insert(args.end(), {"-ss", secondsText(seconds)});
+        }
+        args.insert(args.end(), {"-i", script.sourcePath});
+        graph += cformat("[%lld:v:0]trim=end_frame=%lld,setpts=PTS-STARTPTS[r%lld];", ranges, count, ranges);
+        joined += cformat("[r%lld]", ranges);
+    }
+    graph += joined + cformat("concat=n=%lld:v=1:a=0,setpts=N*%lld/%lld/TB,format=yuv420p[sample]", ranges,
+                              clip.rateDen, clip.rateNum);
+    args.insert(args.begin(), "ffmpeg");
+    args.insert(args.end(), {"-filter_complex", graph, "-map", "[sample]", "-an", "-sn", "-dn"});
+    const std::vector<std::string> encoder = encoderArguments(code, gopLength, bFrameCount, outputPath);
+    args.insert(args.end(), encoder.begin(), encoder.end());
+    return args;
+}
+
+} // namespace
+
 std::vector<std::string> encodeCommand(const SourceScript &script, const ClipInfo &clip, int code, int gopLength,
                                        int bFrameCount, const std::string &outputPath)
 {
+    if (std::vector<std::string> sample = sampleCommand(script, clip, code, gopLength, bFrameCount, outputPath);
+        !sample.empty())
+        return sample;
     std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
     std::vector<std::string> filters;
     const std::string renumber = cformat("setpts=N*%lld/%lld/TB", clip.rateDen, clip.rateNum);
@@ -338,9 +392,9 @@ std::vector<std::string> encodeCommand(const SourceScript &script, const ClipInf
     std::string chain;
     for (const std::string &filter : filters)
         chain += (chain.empty() ? "" : ",") + filter;
-    args.insert(args.end(), {"-vf", chain, "-c:v", "mpeg2video", "-non_linear_quant", "1", "-qscale:v",
-                             std::to_string(code), "-qmin", "1", "-qmax", "28", "-g", std::to_string(gopLength), "-bf", std::to_string(bFrameCount),
-                             "-flags", "+cgop", "-sc_threshold", "1000000000", "-f", "mpeg2video", outputPath});
+    args.insert(args.end(), {"-vf", chain});
+    const std::vector<std::string> encoder = encoderArguments(code, gopLength, bFrameCount, outputPath);
+    args.insert(args.end(), encoder.begin(), encoder.end());
     return args;
 }
 
