@@ -56,3 +56,14 @@ std::vector<int> bitrates(const Project &project)
     }
     return result;
 }
+
+Layout layout(const Project &project)
+{
+    Layout result;
+    for (const Segment &segment : project.segments) {
+        result.emplace_back();
+        for (const Cell &cell : segment.cells)
+            result.back().push_back(cell.vobId);
+    }
+    return result;
+}

@@ -31,3 +31,6 @@ private:
 // The cells' bitrates in order: what a plan changes, for comparing with one line.
 std::vector<int> bitrates(const Segment &segment);
 std::vector<int> bitrates(const Project &project);
+// The Vob-IDs of each segment's cells, segment by segment: what linking changes.
+using Layout = std::vector<std::vector<int>>;
+Layout layout(const Project &project);

@@ -10,20 +10,6 @@ using Id = LinkVobIdsDialog::Id;
 
 namespace {
 
-using Layout = std::vector<std::vector<int>>;
-
-// The Vob-IDs of each segment's cells, segment by segment.
-Layout layout(const Project &project)
-{
-    Layout result;
-    for (const Segment &segment : project.segments) {
-        result.emplace_back();
-        for (const Cell &cell : segment.cells)
-            result.back().push_back(cell.vobId);
-    }
-    return result;
-}
-
 // Title set 1: Vob-IDs 2, 3, 4 and a tiny 5 (0.05 %, hidden); title set 2: 6 and a tiny 7.
 Project titleSets()
 {
