@@ -1,16 +1,12 @@
-#include "app/MainWindowView.h"
+#include "MainWindowHarness.h"
 
 #include "common/Format.h"
 #include "project/Project.h"
-#include "settings/AppSettings.h"
-#include "support/FakeDesktop.h"
 #include "support/ProjectFilesBuilder.h"
-#include "support/TempFolder.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -22,44 +18,9 @@ using Id = MainWindow::Id;
 
 namespace {
 
-// The fake desktop, but programs really start (and are waited for, so a test can read what
-// they did).
-class StartingDesktop : public FakeDesktop {
-public:
-    bool startProgram(const std::string &program, const std::vector<std::string> &arguments) override
-    {
-        FakeDesktop::startProgram(program, arguments);
-        QStringList list;
-        for (const std::string &argument : arguments)
-            list << QString::fromStdString(argument);
-        return QProcess::execute(QString::fromStdString(program), list) == 0;
-    }
-};
-
-// One window over one project, as main() builds it.
-struct Harness {
-    TempFolder projectFolder;
-    TempFolder settingsFolder;
-    StartingDesktop desktop;
-    AppSettings settings;
-    Project project;
-    MainWindow window{project, desktop, settings, settingsFolder.path()};
-    std::unique_ptr<MainWindowView> view;
-
-    Harness() { view = std::make_unique<MainWindowView>(window); }
-
-    template <typename Widget = QWidget>
-    Widget *w(Id id) const
-    {
-        auto *widget = qobject_cast<Widget *>(view->control(id));
-        if (!widget)
-            qFatal("no widget for control %d", int(id));
-        return widget;
-    }
-    QListWidget *list() const { return w<QListWidget>(Id::SegmentList); }
-    QString text(Id id) const { return w<QLineEdit>(id)->text(); }
+// One window over one project, as main() builds it; programs really start.
+struct Harness : MainWindowHarness<StartingDesktop> {
     bool enabled(Id id) const { return w(id)->isEnabled(); }
-    void click(Id id) const { w<QAbstractButton>(id)->click(); }
 
     // Loads through the button, answering the chooser with the builder's files.
     bool load(const ProjectFilesBuilder &files)

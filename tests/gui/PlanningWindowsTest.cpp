@@ -1,110 +1,31 @@
 // The four planning windows, each opened from the real main window by its button on the demo
 // project, driven through its controls, and what the main window shows once it closed. The
 // windows' rules are the core tests' business; these check the wiring.
-#include "app/MainWindowView.h"
+#include "MainWindowHarness.h"
 
-#include "ProjectGenerator.h"
 #include "planning/GlobalOptionsDialog.h"
 #include "planning/LinkVobIdsDialog.h"
 #include "planning/SetQFactorDialog.h"
 #include "planning/TweakCellsDialog.h"
-#include "settings/AppSettings.h"
-#include "support/FakeDesktop.h"
-#include "support/TempFolder.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTest>
-
-#include <functional>
-#include <memory>
 
 using Id = MainWindow::Id;
 
 namespace {
 
-// The main window over the demo project (make-project's demo, seed 1), loaded by its button:
-//   row 0  VTS 1 - Vob-ID 1  VBR, 3 cells
-//   row 1  VTS 1 - Vob-ID 2  OPV, 5 cells
-//   row 2  VTS 1 - Vob-ID 3  VBR, 5 cells
-//   row 3  VTS 2 - Vob-ID 1, row 4  VTS 2 - Vob-ID 2 (a third, tiny segment of VTS 2 is hidden)
-struct Harness {
-    TempFolder projectFolder;
-    TempFolder settingsFolder;
-    FakeDesktop desktop;
-    AppSettings settings;
-    Project project;
-    MainWindow window{project, desktop, settings, settingsFolder.path()};
-    std::unique_ptr<MainWindowView> view;
-
+// The main window over the demo project, loaded by its button.
+struct Harness : MainWindowHarness<> {
     Harness()
     {
-        std::string inf;
-        std::string error;
-        if (!generateProject(demoOptions(1), projectFolder.path(), &inf, &error))
-            qFatal("cannot write the demo project: %s", error.c_str());
-        view = std::make_unique<MainWindowView>(window);
-        view->show();
-        desktop.chosenFiles.push_back(inf);
-        click(Id::LoadButton);
+        loadDemo();
         if (list()->count() != 5)
             qFatal("the demo project lists %d rows", list()->count());
     }
-    ~Harness() { setChildDialogDriver({}); }
-
-    template <typename Widget = QWidget>
-    Widget *w(Id id) const
-    {
-        auto *widget = qobject_cast<Widget *>(view->control(id));
-        if (!widget)
-            qFatal("no widget for control %d", int(id));
-        return widget;
-    }
-    QListWidget *list() const { return w<QListWidget>(Id::SegmentList); }
-    QString text(Id id) const { return w<QLineEdit>(id)->text(); }
-    void click(Id id) const { w<QAbstractButton>(id)->click(); }
-    void selectRow(int row) const { list()->setCurrentRow(row); }
-
-    // Presses a main-window button whose window `drive` then works in, from inside its modal
-    // loop. Returns how the window ended; fails the test when no window ran.
-    int runWindow(Id button, const std::function<void(QDialog &)> &drive)
-    {
-        int result = -1;
-        bool ran = false;
-        setChildDialogDriver([&](QDialog &child) {
-            ran = true;
-            drive(child);
-            if (!child.isVisible())
-                result = child.result();
-        });
-        click(button);
-        setChildDialogDriver({});
-        if (!ran)
-            qWarning("no window opened for control %d", int(button));
-        return ran ? result : -2;
-    }
 };
-
-template <typename Widget = QWidget>
-Widget *in(QDialog &child, int id)
-{
-    auto *widget = child.findChild<Widget *>(QString("id%1").arg(id));
-    if (!widget)
-        qFatal("no widget for control %d in %s", id, qPrintable(child.windowTitle()));
-    return widget;
-}
-
-void type(QLineEdit *field, const QString &text, Qt::Key end = Qt::Key_Return)
-{
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, end);
-}
 
 void clickRow(QListWidget *list, int row)
 {

@@ -1,12 +1,8 @@
-#include "app/MainWindowView.h"
+#include "MainWindowHarness.h"
+
 #include "encoder/CceSettingsDialogBase.h"
 #include "encoder/EncoderSettingsDialog.h"
 #include "encoder/SettingsView.h"
-
-#include "ProjectGenerator.h"
-#include "settings/AppSettings.h"
-#include "support/FakeDesktop.h"
-#include "support/TempFolder.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -28,30 +24,16 @@ using S = EncoderSettings;
 namespace {
 
 // The main window over a generated project, as main() builds it.
-struct Harness {
-    TempFolder projectFolder;
-    TempFolder settingsFolder;
-    FakeDesktop desktop;
-    AppSettings settings;
-    Project project;
-    MainWindow window{project, desktop, settings, settingsFolder.path()};
-    MainWindowView view{window};
-
-    ~Harness() { setChildDialogDriver({}); }
-
+struct Harness : MainWindowHarness<> {
     // Loads the project through "&Load RB Settings" and selects the second row, so the
     // window must open on the selected segment rather than the first.
     bool load(const GeneratorOptions &options)
     {
-        std::string inf;
-        if (!generateProject(options, projectFolder.path(), &inf))
-            return false;
-        desktop.chosenFiles.push_back(inf);
-        qobject_cast<QPushButton *>(view.control(MainWindow::LoadButton))->click();
-        qobject_cast<QListWidget *>(view.control(MainWindow::SegmentList))->setCurrentRow(1);
+        loadDemo(options);
+        selectRow(1);
         return window.selectedSegment() == &project.segment(window.rowMap()[1]);
     }
-    QPushButton *settingsButton() const { return qobject_cast<QPushButton *>(view.control(MainWindow::SettingsButton)); }
+    QPushButton *settingsButton() const { return w<QPushButton>(Id::SettingsButton); }
     EncoderSettings &selected() { return window.selectedSegment()->settings; }
 
     // Presses the settings button; `drive` acts on the window that opens (which is closed

@@ -3,48 +3,22 @@
 //   render-planning-windows <folder>
 // writes tweak-cells.png, link-vob-ids.png, global-options.png and set-q-factor.png.
 // Run on the offscreen platform (QT_QPA_PLATFORM=offscreen) by scripts/screenshots.
-#include "app/MainWindowView.h"
+#include "MainWindowHarness.h"
 
-#include "ProjectGenerator.h"
 #include "planning/GlobalOptionsDialog.h"
 #include "planning/LinkVobIdsDialog.h"
 #include "planning/SetQFactorDialog.h"
 #include "planning/TweakCellsDialog.h"
-#include "settings/AppSettings.h"
-#include "support/FakeDesktop.h"
-#include "support/TempFolder.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPixmap>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 
 #include <cstdio>
 #include <functional>
-
-namespace {
-
-template <typename Widget>
-Widget *in(QDialog &child, int id)
-{
-    auto *widget = child.findChild<Widget *>(QString("id%1").arg(id));
-    if (!widget)
-        qFatal("no widget for control %d in %s", id, qPrintable(child.windowTitle()));
-    return widget;
-}
-
-void type(QLineEdit *field, const QString &text)
-{
-    field->setText(text);
-    emit field->editingFinished();
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -54,30 +28,14 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    TempFolder projectFolder;
-    TempFolder settingsFolder;
-    std::string inf;
-    std::string error;
-    if (!generateProject(demoOptions(1), projectFolder.path(), &inf, &error)) {
-        std::fprintf(stderr, "cannot write the demo project: %s\n", error.c_str());
-        return 1;
-    }
-
-    FakeDesktop desktop;
-    desktop.chosenFiles.push_back(inf);
-    AppSettings settings;
-    Project project;
-    MainWindow window(project, desktop, settings, settingsFolder.path());
-    MainWindowView view(window);
-    view.show();
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::LoadButton))->click();
-    auto *list = qobject_cast<QListWidget *>(view.control(MainWindow::SegmentList));
+    MainWindowHarness<> h;
+    h.loadDemo();
 
     bool failed = false;
     // Opens a window by its button, lets `pose` set it up, and saves a picture of it.
     auto render = [&](MainWindow::Id button, const char *file, const std::function<void(QDialog &)> &pose) {
         bool shot = false;
-        setChildDialogDriver([&](QDialog &child) {
+        h.runWindow(button, [&](QDialog &child) {
             pose(child);
             app.processEvents();
             const QString path = folder.filePath(file);
@@ -85,8 +43,6 @@ int main(int argc, char *argv[])
             if (shot)
                 std::printf("%s\n", qPrintable(path));
         });
-        qobject_cast<QAbstractButton *>(view.control(button))->click();
-        setChildDialogDriver({});
         if (!shot) {
             std::fprintf(stderr, "cannot render %s\n", file);
             failed = true;
@@ -94,16 +50,17 @@ int main(int argc, char *argv[])
     };
 
     // Tweak Cells on VTS 1 - Vob-ID 3, planned by hand, its first cell lowered.
-    list->setCurrentRow(2);
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::AutosizedBox))->click();
+    h.selectRow(2);
+    h.click(MainWindow::AutosizedBox);
     render(MainWindow::TweakCellsButton, "tweak-cells.png", [](QDialog &child) {
         in<QCheckBox>(child, TweakCellsDialog::AutosizedBox)->click();
         auto *bitrate = in<QLineEdit>(child, TweakCellsDialog::BitrateEdit);
-        type(bitrate, QString::number(bitrate->text().toInt() - 800));
+        bitrate->setText(QString::number(bitrate->text().toInt() - 800));
+        emit bitrate->editingFinished();
     });
 
     // Link Vob-IDs on VTS 1 - Vob-ID 1 with the third row added to the selection.
-    list->setCurrentRow(0);
+    h.selectRow(0);
     render(MainWindow::LinkButton, "link-vob-ids.png", [](QDialog &child) {
         auto *rows = in<QListWidget>(child, LinkVobIdsDialog::SegmentList);
         rows->item(2)->setSelected(true);
@@ -115,7 +72,7 @@ int main(int argc, char *argv[])
     });
 
     // Set Q Factor on the OPV segment, with a hand-set Q.
-    list->setCurrentRow(1);
+    h.selectRow(1);
     render(MainWindow::CustomQButton, "set-q-factor.png", [](QDialog &child) {
         in<QRadioButton>(child, SetQFactorDialog::SetToRadio)->click();
         auto *q = in<QLineEdit>(child, SetQFactorDialog::QEdit);

@@ -2,18 +2,12 @@
 // OPV segment with a favourite line typed and inserted, to a PNG:
 //   render-script-editor <file.png>
 // Run on the offscreen platform (QT_QPA_PLATFORM=offscreen) by scripts/screenshots.
-#include "app/MainWindowView.h"
+#include "MainWindowHarness.h"
 
-#include "ProjectGenerator.h"
 #include "scripts/ScriptEditorDialog.h"
-#include "settings/AppSettings.h"
-#include "support/FakeDesktop.h"
-#include "support/TempFolder.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 #include <cstdio>
@@ -27,42 +21,25 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString file = QString::fromLocal8Bit(argv[1]);
-    TempFolder projectFolder;
-    TempFolder settingsFolder;
-    std::string inf;
-    std::string error;
-    if (!generateProject(demoOptions(1), projectFolder.path(), &inf, &error)) {
-        std::fprintf(stderr, "cannot write the demo project: %s\n", error.c_str());
-        return 1;
-    }
+    MainWindowHarness<> h;
     // A few favourites, as a user collects them.
-    std::ofstream(settingsFolder.file("Filters.txt"), std::ios::binary)
+    std::ofstream(h.settingsFolder.file("Filters.txt"), std::ios::binary)
         << "LanczosResize(352,240)\r\nDeGrainMedian(limitY=2,limitUV=3,mode=1)\r\nFluxSmoothST(7,7)\r\n";
 
-    FakeDesktop desktop;
-    desktop.chosenFiles.push_back(inf);
-    AppSettings settings;
-    Project project;
-    MainWindow window(project, desktop, settings, settingsFolder.path());
-    MainWindowView view(window);
-    view.show();
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::LoadButton))->click();
-    qobject_cast<QListWidget *>(view.control(MainWindow::SegmentList))->setCurrentRow(1);
+    h.loadDemo();
+    h.selectRow(1);
 
     bool shot = false;
-    setChildDialogDriver([&](QDialog &child) {
-        auto in = [&child](int id) { return child.findChild<QWidget *>(QString("id%1").arg(id)); };
-        auto *favourites = qobject_cast<QComboBox *>(in(ScriptEditorDialog::FavouritesBox));
+    h.runWindow(MainWindow::ScriptEditorButton, [&](QDialog &child) {
+        auto *favourites = in<QComboBox>(child, ScriptEditorDialog::FavouritesBox);
         favourites->setCurrentIndex(0);
         emit favourites->activated(0);
-        qobject_cast<QPushButton *>(in(ScriptEditorDialog::AddLineButton))->click();
+        in<QPushButton>(child, ScriptEditorDialog::AddLineButton)->click();
         app.processEvents();
         shot = child.grab().save(file);
         if (shot)
             std::printf("%s\n", qPrintable(file));
     });
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::ScriptEditorButton))->click();
-    setChildDialogDriver({});
     if (!shot) {
         std::fprintf(stderr, "cannot render %s\n", qPrintable(file));
         return 1;
