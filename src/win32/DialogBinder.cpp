@@ -195,8 +195,10 @@ void DialogBinder::renderControl(const Control &control, HWND handle)
             } else {
                 setWindowText(handle, text);
             }
-            const int end = GetWindowTextLengthW(handle);
-            SendMessageW(handle, EM_SETSEL, WPARAM(end), LPARAM(end));
+            // The last line in view, from its start.
+            const LRESULT lines = SendMessageW(handle, EM_GETLINECOUNT, 0, 0);
+            const LRESULT last = SendMessageW(handle, EM_LINEINDEX, WPARAM(lines - 1), 0);
+            SendMessageW(handle, EM_SETSEL, WPARAM(last), LPARAM(last));
             SendMessageW(handle, EM_SCROLLCARET, 0, 0);
         }
         break;
@@ -269,6 +271,14 @@ bool DialogBinder::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return false;
     }
     event.kind = control->kind;
+    // Only Enter presses a hidden default button: the window keeps Enter from pressing any
+    // other, and it applies the edit that has the focus.
+    if (control->kind == ControlKind::Button && !control->visible && message == WM_COMMAND
+        && HIWORD(wParam) == BN_CLICKED) {
+        if (!m_rendering && !m_running && !m_detached)
+            commitFocusedEdit();
+        return true;
+    }
     // Drawing sends notifications of its own; a running command may move the focus. A control
     // the window shows disabled or hidden takes no action, whoever sends the notification.
     if (m_rendering || m_running || m_detached || !control->enabled || !control->visible)

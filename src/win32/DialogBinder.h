@@ -30,7 +30,9 @@
 //   slider moved by the user (WM_HSCROLL/WM_VSCROLL)    position (only when it changed)
 // A button pressed from the keyboard while a writable edit has the focus commits that edit
 // first, since no focus change told the window about the typed text; Enter in such an edit
-// commits it and presses no button but OK (in a window without OK it only commits).
+// commits it and presses no button but OK (in a window without OK it only commits). A window
+// whose default button is hidden (the template's DEFPUSHBUTTON without WS_VISIBLE) takes Enter
+// there: it commits the focused edit and presses nothing, not even OK.
 //
 // A control the table shows disabled or hidden takes no action. After each command the table
 // is drawn again. While the binder draws, or while a command runs

@@ -4,6 +4,7 @@
 #include "win32/AboutDialog.h"
 #include "win32/PlanningDialogs.h"
 #include "win32/PredictionWindow.h"
+#include "win32/ScriptEditorWindow.h"
 #include "win32/SettingsWindowDialog.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
@@ -111,10 +112,10 @@ void MainDialog::routeCommands(DialogBinder &binder)
         .onClick(Id::PreviewButton, [&w] { w.previewClicked(); })
         .onClick(Id::SettingsButton, [this] { openSettings(); })
         .onClick(Id::TweakCellsButton, [this] { runTweakCells(handle(), m_window); })
+        .onClick(Id::ScriptEditorButton, [this] { runScriptEditor(handle(), m_window); })
         .onClick(Id::LinkButton, [this] { runLinkVobIds(handle(), m_window); })
         .onClick(Id::GlobalOptionsButton, [this] { runGlobalOptions(handle(), m_window); })
         .onClick(Id::CustomQButton, [this] { runSetQFactor(handle(), m_window); })
         .onClick(Id::AboutButton, [this] { about(); })
         .onClick(Id::ExitButton, [this] { exit(); });
-    // AVS Editing follows its enable rule; the script editor joins when its core class does.
 }

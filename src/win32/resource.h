@@ -10,6 +10,7 @@
 #define IDD_LINK_VOB_IDS 131
 #define IDD_GLOBAL_OPTIONS 132
 #define IDD_SET_Q_FACTOR 133
+#define IDD_SCRIPT_EDITOR 140
 #define IDD_PREDICTION 150
 
 // The system menu entry of the main window ("&About Tavro...", string 101).

@@ -8,9 +8,11 @@
 #include "settings/AppSettings.h"
 #include "support/FakeDesktop.h"
 #include "support/ProjectBuilder.h"
+#include "support/TempFolder.h"
 #include "win32/MainDialog.h"
 #include "win32/PlanningDialogs.h"
 #include "win32/PredictionWindow.h"
+#include "win32/ScriptEditorWindow.h"
 #include "win32/SettingsWindowDialog.h"
 #include "win32/WideText.h"
 #include "win32/Win32Desktop.h"
@@ -219,6 +221,43 @@ TEST(Win32Templates, SetQFactorHoldsItsControlsAndOkClosesIt)
     notify(d, SetQFactorDialog::OkButton, BN_CLICKED);
     EXPECT_FALSE(IsWindow(d));
     EXPECT_EQ(project.segment(0).settings.opvQFactor, 50);
+}
+
+// The script editor's Enter lands on its hidden default button: it applies the typed line only.
+TEST(Win32Templates, ScriptEditorHoldsItsControlsAndEnterInTheFavouritesOnlyCommitsTheLine)
+{
+    using E = ScriptEditorDialog;
+    TempFolder folder;
+    Project project = ProjectBuilder().segment().cell(1000, 4000).cell(1000, 5000).build();
+    for (int c = 0; c < 2; ++c) {
+        Cell &cell = project.segment(0).cells[std::size_t(c)];
+        cell.name = folder.path() + "\\V01_" + std::to_string(c) + ".avs";
+        ASSERT_TRUE(TempFolder::writeTo(cell.name, "Mpeg2Source(\"a.d2v\")\r\nTrim(" + std::to_string(c) + ",99)\r\n"));
+    }
+    FakeDesktop desktop;
+    AppSettings settings;
+    ScriptEditorDialog editor(project, 0, settings, folder.path(), desktop);
+    ASSERT_TRUE(editor.open());
+    ScriptEditorWindow dialog(editor);
+    HWND d = dialog.openModeless(IDD_SCRIPT_EDITOR, nullptr);
+    expectTemplateHolds(d, editor.controls(), "script editor");
+    EXPECT_EQ(windowText(d), E::windowTitle);
+    EXPECT_EQ(LOWORD(SendMessageW(d, DM_GETDEFID, 0, 0)), E::DefaultButton);
+
+    // Enter, through the dialog manager, with the typed line in the favourites box.
+    HWND favourites = item(d, E::FavouritesBox);
+    SetWindowTextA(favourites, "Blur(1)");
+    SetFocus(favourites);
+    MSG enter = {GetFocus(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+    EXPECT_TRUE(IsDialogMessageW(d, &enter));
+    EXPECT_EQ(editor.favouriteText(), "Blur(1)");
+    EXPECT_TRUE(IsWindow(d));
+
+    choose(d, E::LineList, 0);
+    notify(d, E::AddLineButton, BN_CLICKED);
+    EXPECT_EQ(text(d, E::Listing).rfind(" 1 - Blur(1)\r\n 2 - Mpeg2Source", 0), 0u) << text(d, E::Listing);
+    notify(d, E::CancelButton, BN_CLICKED);
+    EXPECT_FALSE(IsWindow(d));
 }
 
 // ---- Each kind of control reaches its command, and the window shows the result ------------------

@@ -6,14 +6,20 @@
 // It starts tavro.exe on the project, selects the second listed segment, unticks "Autosized",
 // types a bitrate, opens the encoder settings window by its button, changes a radio button, an
 // edit and (where the window has them) the passes list and the quality slider, presses OK; sets
-// "Calculated" in Set Q Factor when the segment is OPV; moves the output size slider
-// of Global Options; links the title set's first and last segments in Link Vob-IDs; saves, running
-// the prediction (PREDICT, then Save) when the prediction window opens, answers "Settings
-// Saved" and exits. tavro.exe's Tavro.ini must name FAKE-CCE.EXE as the encoder. Then it puts
-// the project's files back as they were, runs tavro-cli.exe plan with the same operations and
-// --save --predict, and compares Rebuilder.INF and Rebuilder.ECL byte for byte. With --shots it
-// also writes each window's picture, as the screen shows it, into FOLDER as a BMP file.
+// "Calculated" in Set Q Factor when the segment is OPV; on a VBR segment (its bitrate typed when
+// it is Autosized) gives a cell its own bitrate in Tweak Cells, then in the script editor inserts
+// a line (typed into the favourites box, committed with Enter) and removes the last one, tests
+// the script and presses OK; moves the output size slider of Global Options; links the title
+// set's first and last segments in Link Vob-IDs; saves, running the prediction (PREDICT, then
+// Save) when the prediction window opens, answers "Settings Saved" and exits. tavro.exe's
+// Tavro.ini must name FAKE-CCE.EXE as the encoder and as the media player (which "Test Script"
+// starts). Then it puts the project's files and scripts back as they were, runs tavro-cli.exe plan
+// with the same operations and --save --predict, and compares Rebuilder.INF, Rebuilder.ECL and
+// the scripts (with their .bak copies) byte for byte. With --shots it also writes each window's
+// picture, as the screen shows it, into FOLDER as a BMP file.
 // Exit status 0 when everything matched; otherwise it says what did not.
+
+#include "TavroVersion.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -25,6 +31,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -34,14 +41,17 @@
 
 namespace {
 
-constexpr const wchar_t *mainTitle = L"Tavro v0.17 BETA!!!";
-// Control ids of the main window and the settings windows.
+constexpr const wchar_t *mainTitle = L"Tavro v" TAVRO_VERSION " BETA!!!";
+constexpr const wchar_t *editorTitle = L"Expert Settings: tweak settings for selected VobID";
+// Control ids of the main window and the other windows.
 enum : int {
     AutosizedBox = 1002, BitrateEdit = 1003, SaveButton = 1009, ExitButton = 1010, SettingsButton = 1019,
-    SegmentList = 1023, CustomQButton = 1026, AboutButton = 1037, CalculatedRadio = 1024,
-    LinkButton = 1017, GlobalOptionsButton = 1020, TweakCellsButton = 1006, PredictButton = 1040,
-    PredictionLog = 1012, LinkList = 1036, PercentSlider = 1034, PercentEdit = 1003,
+    SegmentList = 1023, CustomQButton = 1026, AboutButton = 1037, CalculatedRadio = 1024, VbrRadio = 1024,
+    LinkButton = 1017, GlobalOptionsButton = 1020, TweakCellsButton = 1006, ScriptEditorButton = 1021,
+    PredictButton = 1040, PredictionLog = 1012, LinkList = 1036, PercentSlider = 1034, PercentEdit = 1003,
     Gop12Radio = 1121, QualitySlider = 1151, QualityNumber = 1152, MinBitrateEdit = 1161, PassesList = 1201,
+    CellList = 1036, LineList = 1204, FavouritesBox = 1205, AddLineButton = 1206,
+    RemoveLineButton = 1207, TestScriptButton = 1210,
 };
 
 struct Failure : std::runtime_error {
@@ -125,6 +135,22 @@ std::wstring messageOf(HWND box)
         if (classOf(child) == L"Static" && !textOf(child).empty())
             text = textOf(child);
     return text;
+}
+
+// Waits for a visible window of the process with this title.
+HWND waitForTitle(DWORD process, const std::wstring &title, const char *what)
+{
+    return waitFor(what, [&]() -> std::optional<HWND> {
+        HWND w = findWindow(process, [&](HWND, const std::wstring &shown) { return shown == title; });
+        return w ? std::optional<HWND>(w) : std::nullopt;
+    });
+}
+
+void waitClosed(HWND window, const std::string &what)
+{
+    waitFor((what + " to close").c_str(), [&]() -> std::optional<bool> {
+        return IsWindow(window) ? std::nullopt : std::optional<bool>(true);
+    });
 }
 
 HWND control(HWND dialog, int id)
@@ -251,6 +277,20 @@ void shoot(HWND window, const std::wstring &folder, const wchar_t *name)
     ReleaseDC(nullptr, screen);
 }
 
+// The scripts of a folder and their copies (".avs", ".avs.bak") by name, with their bytes.
+using Scripts = std::map<std::wstring, std::string>;
+Scripts scriptsIn(const std::wstring &folder)
+{
+    Scripts scripts;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*.avs*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        scripts[found.cFileName] = readFile(folder + L"\\" + found.cFileName);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return scripts;
+}
+
 std::string settingsShotName(const std::wstring &title)
 {
     if (title == L"CCE 2.70 Settings")
@@ -276,6 +316,8 @@ int run(const std::vector<std::wstring> &args)
         throw Failure("no --cce: the encoder the prediction runs (the one tavro.exe's Tavro.ini names)");
     const std::wstring ecl = inf.substr(0, inf.size() - 3) + L"ECL";
     const std::string originalInf = readFile(inf), originalEcl = readFile(ecl);
+    const std::wstring folder = inf.substr(0, inf.find_last_of(L"\\/"));
+    const Scripts originalScripts = scriptsIn(folder);
 
     // ---- tavro.exe, driven through its controls ----
     HANDLE process = start(L"\"" + tavro + L"\" \"" + inf + L"\"");
@@ -344,31 +386,115 @@ int run(const std::vector<std::wstring> &args)
         }
         shoot(settings, shots, wide(settingsShotName(textOf(settings))).c_str());
         press(settings, IDOK);
-        waitFor("the settings window to close", [&]() -> std::optional<bool> {
-            return IsWindow(settings) ? std::nullopt : std::optional<bool>(true);
-        });
+        waitClosed(settings, "the settings window");
 
         if (usable(main, CustomQButton)) {
             press(main, CustomQButton);
-            HWND setQ = waitFor("Set Q Factor", [&]() -> std::optional<HWND> {
-                HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Set Q Factor"; });
-                return w ? std::optional<HWND>(w) : std::nullopt;
-            });
+            HWND setQ = waitForTitle(id, L"Set Q Factor", "Set Q Factor");
             // "Calculated": the save predicts the segment's Q factor.
             notify(setQ, CalculatedRadio, BN_CLICKED);
             operations.push_back("--set-q " + segment + "=calculated");
             shoot(setQ, shots, L"set-q-factor");
             press(setQ, IDOK);
-            waitFor("Set Q Factor to close", [&]() -> std::optional<bool> {
-                return IsWindow(setQ) ? std::nullopt : std::optional<bool>(true);
-            });
+            waitClosed(setQ, "Set Q Factor");
         }
 
-        press(main, GlobalOptionsButton);
-        HWND options = waitFor("Global Options", [&]() -> std::optional<HWND> {
-            HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Global Options"; });
-            return w ? std::optional<HWND>(w) : std::nullopt;
+        // A VBR segment for Tweak Cells and the script editor, no longer Autosized.
+        const int rows = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        int vbrRow = -1;
+        for (int r = 0; r < rows && vbrRow < 0; ++r) {
+            SendMessageW(list, LB_SETCURSEL, WPARAM(r), 0);
+            notify(main, SegmentList, LBN_SELCHANGE);
+            if (usable(main, AutosizedBox) && SendMessageW(control(main, VbrRadio), BM_GETCHECK, 0, 0) == BST_CHECKED)
+                vbrRow = r;
+        }
+        if (vbrRow < 0)
+            throw Failure("no listed VBR segment with cells to tweak");
+        SendMessageW(list, LB_GETTEXT, WPARAM(vbrRow), LPARAM(row));
+        if (swscanf(row, L"VTS %d - Vob-ID %d", &vts, &vobId) != 2)
+            throw Failure("unexpected row text " + narrow(row));
+        const std::string vbrSegment = std::to_string(vts) + ":" + std::to_string(vobId);
+        if (SendMessageW(control(main, AutosizedBox), BM_GETCHECK, 0, 0) == BST_CHECKED) {
+            SendMessageW(control(main, AutosizedBox), BM_SETCHECK, BST_UNCHECKED, 0);
+            notify(main, AutosizedBox, BN_CLICKED);
+            type(main, BitrateEdit, "3500");
+            operations.push_back("--bitrate " + vbrSegment + "=3500");
+        }
+        if (!usable(main, TweakCellsButton))
+            throw Failure("Tweak Cells is not usable on " + vbrSegment);
+
+        // Tweak Cells: the first cell that can be tweaked gets four fifths of its bitrate.
+        press(main, TweakCellsButton);
+        HWND tweak = waitForTitle(id, L"Tweak Cells", "Tweak Cells");
+        HWND cells = control(tweak, CellList);
+        int cell = -1;
+        for (int r = 0; r < int(SendMessageW(cells, LB_GETCOUNT, 0, 0)) && cell < 0; ++r) {
+            SendMessageW(cells, LB_SETCURSEL, WPARAM(r), 0);
+            notify(tweak, CellList, LBN_SELCHANGE);
+            if (usable(tweak, AutosizedBox))
+                cell = r;
+        }
+        if (cell < 0)
+            throw Failure("Tweak Cells offers no cell to tweak on " + vbrSegment);
+        SendMessageW(control(tweak, AutosizedBox), BM_SETCHECK, BST_UNCHECKED, 0);
+        notify(tweak, AutosizedBox, BN_CLICKED);
+        if (!usable(tweak, BitrateEdit))
+            throw Failure("the cell's bitrate did not become usable");
+        const int cellBitrate = _wtoi(textOf(control(tweak, BitrateEdit)).c_str()) * 4 / 5;
+        type(tweak, BitrateEdit, std::to_string(cellBitrate));
+        operations.push_back("--tweak " + vbrSegment + "/" + std::to_string(cell) + "=" + std::to_string(cellBitrate));
+        shoot(tweak, shots, L"tweak-cells");
+        press(tweak, IDOK); // Apply
+        waitClosed(tweak, "Tweak Cells");
+
+        // The script editor: a line typed into the favourites box, where Enter only commits it,
+        // goes in before list number 3 (after the source and Trim lines); the last line goes.
+        press(main, ScriptEditorButton);
+        HWND editor = waitForTitle(id, editorTitle, "the script editor");
+        HWND lines = control(editor, LineList), favourites = control(editor, FavouritesBox);
+        const auto listed = [&] { return int(SendMessageW(lines, CB_GETCOUNT, 0, 0)); };
+        const int count = listed();
+        SendMessageW(lines, CB_SETCURSEL, 2, 0);
+        notify(editor, LineList, CBN_SELCHANGE);
+        const std::wstring inserted = L"Blur(0.1)";
+        SendMessageW(favourites, WM_SETTEXT, 0, LPARAM(inserted.c_str()));
+        PostMessageW(editor, WM_NEXTDLGCTL, WPARAM(favourites), TRUE);
+        HWND typed = FindWindowExW(favourites, nullptr, L"Edit", nullptr);
+        PostMessageW(typed ? typed : favourites, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(typed ? typed : favourites, WM_KEYUP, VK_RETURN, LPARAM(0xC0000001));
+        press(editor, AddLineButton);
+        waitFor("the inserted line in the listing", [&]() -> std::optional<bool> {
+            if (!IsWindow(editor))
+                throw Failure("the script editor closed on Enter in the favourites box");
+            return listed() == count + 1 ? std::optional<bool>(true) : std::nullopt;
         });
+        operations.push_back("--avs-insert " + vbrSegment + "@3=" + narrow(inserted));
+        const int lastLine = count; // the list number of the last listed line, after the insertion
+        SendMessageW(lines, CB_SETCURSEL, WPARAM(lastLine - 1), 0);
+        notify(editor, LineList, CBN_SELCHANGE);
+        press(editor, RemoveLineButton);
+        waitFor("the last line to go", [&]() -> std::optional<bool> {
+            return listed() == count ? std::optional<bool>(true) : std::nullopt;
+        });
+        operations.push_back("--avs-remove " + vbrSegment + "@" + std::to_string(lastLine));
+        shoot(editor, shots, L"script-editor");
+        press(editor, TestScriptButton);
+        press(editor, IDOK);
+        waitFor("the script editor to close", [&]() -> std::optional<bool> {
+            if (HWND message = findWindow(id, [&](HWND window, const std::wstring &) {
+                    return window != editor && window != main && classOf(window) == L"#32770"
+                        && !messageOf(window).empty();
+                }))
+                throw Failure("the script editor said: " + narrow(messageOf(message)));
+            return IsWindow(editor) ? std::nullopt : std::optional<bool>(true);
+        });
+
+        // Back to the first segment edited, whose title set Link Vob-IDs shows.
+        SendMessageW(list, LB_SETCURSEL, 1, 0);
+        notify(main, SegmentList, LBN_SELCHANGE);
+
+        press(main, GlobalOptionsButton);
+        HWND options = waitForTitle(id, L"Global Options", "Global Options");
         HWND percent = control(options, PercentSlider);
         SendMessageW(percent, TBM_SETPOS, TRUE, 985);
         SendMessageW(options, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 985), LPARAM(percent));
@@ -377,17 +503,12 @@ int run(const std::vector<std::wstring> &args)
         operations.push_back("--output-percent 98.5");
         shoot(options, shots, L"global-options");
         press(options, IDOK);
-        waitFor("Global Options to close", [&]() -> std::optional<bool> {
-            return IsWindow(options) ? std::nullopt : std::optional<bool>(true);
-        });
+        waitClosed(options, "Global Options");
 
         // Link the first and the last segment of the title set, chosen in the list (the second
         // stays as it is, to be predicted).
         press(main, LinkButton);
-        HWND link = waitFor("Link Vob-IDs", [&]() -> std::optional<HWND> {
-            HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Link Vob-IDs"; });
-            return w ? std::optional<HWND>(w) : std::nullopt;
-        });
+        HWND link = waitForTitle(id, L"Link Vob-IDs", "Link Vob-IDs");
         HWND segments = control(link, LinkList);
         std::string linked;
         const int last = int(SendMessageW(segments, LB_GETCOUNT, 0, 0)) - 1;
@@ -406,22 +527,15 @@ int run(const std::vector<std::wstring> &args)
         notify(link, LinkList, LBN_SELCHANGE);
         shoot(link, shots, L"link-vob-ids");
         press(link, IDOK);
-        waitFor("Link Vob-IDs to close", [&]() -> std::optional<bool> {
-            return IsWindow(link) ? std::nullopt : std::optional<bool>(true);
-        });
+        waitClosed(link, "Link Vob-IDs");
         operations.push_back("--link " + linked);
 
         if (!shots.empty()) {
             press(main, AboutButton);
-            HWND about = waitFor("the About box", [&]() -> std::optional<HWND> {
-                HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"About Tavro"; });
-                return w ? std::optional<HWND>(w) : std::nullopt;
-            });
+            HWND about = waitForTitle(id, L"About Tavro", "the About box");
             shoot(about, shots, L"about");
             press(about, IDOK);
-            waitFor("the About box to close", [&]() -> std::optional<bool> {
-                return IsWindow(about) ? std::nullopt : std::optional<bool>(true);
-            });
+            waitClosed(about, "the About box");
         }
 
         press(main, SaveButton);
@@ -458,30 +572,7 @@ int run(const std::vector<std::wstring> &args)
         if (messageOf(box) != L"Settings Saved")
             throw Failure("saving said: " + narrow(messageOf(box)));
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        waitFor("the message to close", [&]() -> std::optional<bool> {
-            return IsWindow(box) ? std::nullopt : std::optional<bool>(true);
-        });
-        if (!shots.empty()) {
-            // Tweak Cells, on the first segment once it is no longer autosized (nothing is saved).
-            SendMessageW(list, LB_SETCURSEL, 0, 0);
-            notify(main, SegmentList, LBN_SELCHANGE);
-            if (SendMessageW(control(main, AutosizedBox), BM_GETCHECK, 0, 0) == BST_CHECKED) {
-                SendMessageW(control(main, AutosizedBox), BM_SETCHECK, BST_UNCHECKED, 0);
-                notify(main, AutosizedBox, BN_CLICKED);
-            }
-            if (usable(main, TweakCellsButton)) {
-                press(main, TweakCellsButton);
-                HWND tweak = waitFor("Tweak Cells", [&]() -> std::optional<HWND> {
-                    HWND w = findWindow(id, [](HWND, const std::wstring &title) { return title == L"Tweak Cells"; });
-                    return w ? std::optional<HWND>(w) : std::nullopt;
-                });
-                shoot(tweak, shots, L"tweak-cells");
-                PostMessageW(tweak, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-                waitFor("Tweak Cells to close", [&]() -> std::optional<bool> {
-                    return IsWindow(tweak) ? std::nullopt : std::optional<bool>(true);
-                });
-            }
-        }
+        waitClosed(box, "the message");
         press(main, ExitButton);
         // A plan changed since the save is asked about: leave without saving it.
         if (WaitForSingleObject(process, 3000) == WAIT_TIMEOUT)
@@ -509,12 +600,20 @@ int run(const std::vector<std::wstring> &args)
         throw;
     }
     const std::string guiInf = readFile(inf), guiEcl = readFile(ecl);
+    const Scripts guiScripts = scriptsIn(folder);
     if (guiEcl == originalEcl)
         throw Failure("the window's save left Rebuilder.ECL as it was");
+    if (guiScripts == originalScripts)
+        throw Failure("the script editor left the scripts as they were");
 
     // ---- the same operations with tavro-cli.exe, on the project as it was ----
     writeFile(inf, originalInf);
     writeFile(ecl, originalEcl);
+    for (const auto &[name, bytes] : guiScripts)
+        if (!originalScripts.count(name))
+            DeleteFileW((folder + L"\\" + name).c_str());
+    for (const auto &[name, bytes] : originalScripts)
+        writeFile(folder + L"\\" + name, bytes);
     for (const wchar_t *copy : {L".bak", L".original"}) {
         DeleteFileW((inf + copy).c_str());
         DeleteFileW((ecl + copy).c_str());
@@ -528,9 +627,10 @@ int run(const std::vector<std::wstring> &args)
     if (finish(start(line, true), "tavro-cli.exe") != 0)
         throw Failure("tavro-cli.exe failed: " + narrow(line));
     const bool sameInf = readFile(inf) == guiInf, sameEcl = readFile(ecl) == guiEcl;
-    if (!sameInf || !sameEcl)
+    const bool sameScripts = scriptsIn(folder) == guiScripts;
+    if (!sameInf || !sameEcl || !sameScripts)
         throw Failure(std::string("the window's save differs from tavro-cli's in ") + (sameInf ? "" : "Rebuilder.INF ")
-                      + (sameEcl ? "" : "Rebuilder.ECL"));
+                      + (sameEcl ? "" : "Rebuilder.ECL ") + (sameScripts ? "" : "the scripts"));
 
     std::string summary;
     for (const std::string &operation : operations)
