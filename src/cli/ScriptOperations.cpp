@@ -26,15 +26,15 @@ bool parseLine(const std::string &text, int &line, bool endAllowed)
     return !text.empty() && error == std::errc() && end == text.data() + text.size() && line >= 1;
 }
 
-std::string opvRefusal(const Project &project, const std::vector<int> &segments, bool savesKeepingQ)
+std::string opvRefusal(const Project &project, const std::vector<int> &segments, bool savesQFactors)
 {
-    if (savesKeepingQ)
+    if (savesQFactors)
         return {};
     for (int index : segments) {
         if (!project.segment(index).vbrMode)
             return describeSegment(project, index)
-                   + " is OPV: changing its scripts makes its Q factor stale, and tavro-cli does not predict one "
-                     "(--save --keep-q saves it with its current Q factor)";
+                   + " is OPV: changing its scripts makes its Q factor stale (--save --predict predicts a new one, "
+                     "--save --keep-q saves it with its current Q factor)";
     }
     return {};
 }
@@ -112,7 +112,7 @@ bool parseScriptOperation(Operation &op, const std::string &value, std::string &
 }
 
 std::string scriptOperationsRefusal(const MainWindow &window, const std::vector<Operation> &operations,
-                                    bool savesKeepingQ, const std::function<int(const SegmentName &)> &findSegment)
+                                    bool savesQFactors, const std::function<int(const SegmentName &)> &findSegment)
 {
     for (const Operation &op : operations) {
         if (op.kind != Kind::AvsInsert && op.kind != Kind::AvsRemove && op.kind != Kind::AvsRestore)
@@ -122,17 +122,17 @@ std::string scriptOperationsRefusal(const MainWindow &window, const std::vector<
             const int index = findSegment(op.segments[0]);
             segments = index < 0 ? std::vector<int>() : std::vector<int>{index};
         }
-        if (const std::string reason = opvRefusal(window.project(), segments, savesKeepingQ); !reason.empty())
+        if (const std::string reason = opvRefusal(window.project(), segments, savesQFactors); !reason.empty())
             return op.text + ": " + reason;
     }
     return {};
 }
 
 std::string runScriptOperation(MainWindow &window, const Operation &op, const std::vector<int> &segments,
-                               bool savesKeepingQ)
+                               bool savesQFactors)
 {
     Project &project = window.project();
-    if (std::string reason = opvRefusal(project, segments, savesKeepingQ); !reason.empty())
+    if (std::string reason = opvRefusal(project, segments, savesQFactors); !reason.empty())
         return reason;
     // Every editor opens first, so every segment's scripts are checked before any is written.
     std::vector<std::unique_ptr<ScriptEditorDialog>> editors;

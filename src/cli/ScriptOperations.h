@@ -23,9 +23,9 @@ bool parseScriptOperation(Operation &op, const std::string &value, std::string &
 // not predict). Checked for every script operation before any runs, so a refused run writes no
 // script. Empty when the run may go on, else the reason to refuse it.
 std::string scriptOperationsRefusal(const MainWindow &window, const std::vector<Operation> &operations,
-                                    bool savesKeepingQ, const std::function<int(const SegmentName &)> &findSegment);
+                                    bool savesQFactors, const std::function<int(const SegmentName &)> &findSegment);
 
 // Runs one script operation on the given segment indices (every listed segment for `all`).
 // Empty when it went through, else why not.
 std::string runScriptOperation(MainWindow &window, const Operation &op, const std::vector<int> &segments,
-                               bool savesKeepingQ);
+                               bool savesQFactors);

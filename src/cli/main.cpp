@@ -46,8 +46,8 @@ int findSegment(const Project &project, const SegmentName &name)
 // allow. Each step returns an empty text when it went through, else the reason it was refused.
 class Planner {
 public:
-    Planner(MainWindow &window, bool savesKeepingQ)
-        : m_window(window), m_project(window.project()), m_savesKeepingQ(savesKeepingQ)
+    Planner(MainWindow &window, bool savesQFactors)
+        : m_window(window), m_project(window.project()), m_savesQFactors(savesQFactors)
     {
     }
 
@@ -183,7 +183,7 @@ private:
                 return reason;
             return runScriptOperation(m_window, op,
                                       op.segments[0].all ? m_window.rowMap() : std::vector<int>{m_window.currentSegment()},
-                                      m_savesKeepingQ);
+                                      m_savesQFactors);
         }
         return {};
     }
@@ -205,7 +205,7 @@ private:
 
     MainWindow &m_window;
     Project &m_project;
-    bool m_savesKeepingQ;
+    bool m_savesQFactors;
 };
 
 int usage(const std::string &problem)
@@ -280,14 +280,15 @@ int main(int argc, char **argv)
     if (!parsed->hideInsignificant)
         window.hideClicked(false);
 
-    const bool savesKeepingQ = parsed->save && parsed->keepQ;
+    // OPV segments whose scripts change are saved with a Q factor: a predicted one or the one they have.
+    const bool savesQFactors = parsed->save && (parsed->keepQ || parsed->prediction.predict);
     const std::string scriptRefusal = scriptOperationsRefusal(
-        window, parsed->operations, savesKeepingQ, [&](const SegmentName &name) { return findSegment(project, name); });
+        window, parsed->operations, savesQFactors, [&](const SegmentName &name) { return findSegment(project, name); });
     if (!scriptRefusal.empty()) {
         std::fprintf(stderr, "tavro-cli: refused: %s\n", scriptRefusal.c_str());
         return 1;
     }
-    Planner planner(window, savesKeepingQ);
+    Planner planner(window, savesQFactors);
     for (const Operation &op : parsed->operations) {
         const std::string refusal = planner.run(op);
         if (!refusal.empty()) {

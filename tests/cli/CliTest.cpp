@@ -873,6 +873,10 @@ TEST(Cli, AvsInsertPutsTheLineIntoEveryCellsScript)
     EXPECT_EQ(scriptsOf(demo.segment(vbr)), withLine(before, -1, "Blur(0.1)"));
     EXPECT_EQ(scriptsOf(demo.segment(opv)), withLine(opvBefore, -1, "Blur(0.1)"));
     EXPECT_EQ(scriptsOf(demo.segment(hidden)), hiddenBefore); // not listed, not edited
+    const CliRun predicted = runCli({"plan", demo.inf, "--avs-insert", seg(opv) + "@end=Blur(0.2)", "--save", "--predict",
+                                     "--cce", TAVRO_FAKE_CCE});
+    EXPECT_EQ(predicted.status, 0) << predicted.err;
+    EXPECT_EQ(scriptsOf(demo.segment(opv)), withLine(withLine(opvBefore, -1, "Blur(0.1)"), -1, "Blur(0.2)"));
 }
 
 TEST(Cli, AvsRemoveTakesTheLineOutOfEveryCellsScript)
