@@ -1,6 +1,7 @@
 // Renders OPV Prediction after a finished run, opened by the main window's save on the demo
-// project with its OPV segment replanned and tools/fake-cce as the encoder:
-//   render-prediction-window <file.png>
+// project with its OPV segment replanned and tools/fake-cce as the encoder, and optionally
+// also while the run goes on (an encoder running, the log partly filled):
+//   render-prediction-window <done.png> [<running.png>]
 // Run on the offscreen platform (QT_QPA_PLATFORM=offscreen) by scripts/screenshots.
 #include "app/MainWindowView.h"
 
@@ -14,7 +15,9 @@
 #include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLabel>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <cstdio>
@@ -22,10 +25,14 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: render-prediction-window <file.png>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: render-prediction-window <done.png> [<running.png>]\n");
         return 2;
     }
+    const bool running = argc == 3;
+    // Each trial takes a while, so that the run can be caught between two of them.
+    if (running)
+        qputenv("FAKE_CCE_DELAY_MS", "700");
     TempFolder projectFolder;
     TempFolder settingsFolder;
     std::string inf;
@@ -58,6 +65,23 @@ int main(int argc, char *argv[])
         if (!predict || !save)
             return;
         predict->click();
+        if (running) {
+            // Caught while the second trial encodes: a measured trial in the log, the next one
+            // waiting for the encoder, Abort offered.
+            auto *log = child.findChild<QPlainTextEdit *>(QString("id%1").arg(PredictionDialog::LogBox));
+            auto *progress = child.findChild<QLabel *>(QString("id%1").arg(PredictionDialog::ProgressLine));
+            const QDeadlineTimer deadline(60000);
+            const auto caught = [&] {
+                const QString text = log->toPlainText();
+                return text.contains("--- Obtained sample size")
+                       && text.section('\n', -1).startsWith("--- Testinq Q factor") && !progress->text().isEmpty();
+            };
+            while (!caught() && !deadline.hasExpired())
+                app.processEvents(QEventLoop::WaitForMoreEvents, 20);
+            app.processEvents();
+            if (!caught() || !child.grab().save(QString::fromLocal8Bit(argv[2])))
+                return;
+        }
         const QDeadlineTimer deadline(60000);
         while (!save->isEnabled() && !deadline.hasExpired())
             app.processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -72,5 +96,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("%s\n", argv[1]);
+    if (running)
+        std::printf("%s\n", argv[2]);
     return 0;
 }
