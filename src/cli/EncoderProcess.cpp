@@ -97,15 +97,15 @@ EncoderProcesses::Ended EncoderProcesses::waitAny()
         handles.push_back(r.process);
     // At most 16 lanes: well within what one wait takes.
     const DWORD signalled = WaitForMultipleObjects(DWORD(handles.size()), handles.data(), FALSE, INFINITE);
-    std::size_t which = signalled - WAIT_OBJECT_0;
-    if (which >= m_running.size())
-        which = 0;
+    std::size_t which = 0;
+    if (signalled >= WAIT_OBJECT_0 && signalled < WAIT_OBJECT_0 + handles.size())
+        which = signalled - WAIT_OBJECT_0;
+    else
+        WaitForSingleObject(handles[0], INFINITE); // the wait failed: the first one, then
     const Running running = m_running[which];
     m_running.erase(m_running.begin() + std::ptrdiff_t(which));
     Ended ended;
     ended.lane = running.lane;
-    if (which == 0 && signalled != WAIT_OBJECT_0)
-        WaitForSingleObject(running.process, INFINITE);
     DWORD code = 0;
     const bool known = GetExitCodeProcess(running.process, &code);
     CloseHandle(running.process);
@@ -211,7 +211,8 @@ EncoderProcesses::Ended EncoderProcesses::waitAny()
         std::vector<pollfd> fds;
         for (const Running &r : m_running)
             fds.push_back({r.pipe, POLLIN, 0});
-        if (poll(fds.data(), nfds_t(fds.size()), 100) < 0 && errno != EINTR)
+        // The timeout brings the check above round again.
+        if (poll(fds.data(), nfds_t(fds.size()), 100) <= 0)
             continue;
         for (std::size_t i = 0; i < fds.size(); ++i) {
             if (fds[i].revents == 0)

@@ -57,6 +57,21 @@ int main(int argc, char *argv[])
     auto *bitrate = qobject_cast<QLineEdit *>(view.control(MainWindow::BitrateEdit));
     bitrate->setText(QString::number(bitrate->text().toInt() - 500));
     emit bitrate->editingFinished();
+    if (running) {
+        // Three more segments switched to OPV, for a run of two parallel encoders.
+        auto *list = qobject_cast<QListWidget *>(view.control(MainWindow::SegmentList));
+        auto *opv = qobject_cast<QAbstractButton *>(view.control(MainWindow::OpvRadio));
+        int more = 0;
+        for (int row = 0; row < list->count() && more < 3; ++row) {
+            if (row == 1)
+                continue;
+            list->setCurrentRow(row);
+            if (opv->isEnabled() && !opv->isChecked()) {
+                opv->click();
+                ++more;
+            }
+        }
+    }
 
     bool shot = false;
     setChildDialogDriver([&](QDialog &child) {
@@ -64,18 +79,21 @@ int main(int argc, char *argv[])
         auto *save = child.findChild<QPushButton *>(QString("id%1").arg(PredictionDialog::SaveButton));
         if (!predict || !save)
             return;
+        if (running) {
+            auto *parallel = child.findChild<QLineEdit *>(QString("id%1").arg(PredictionDialog::ParallelEncodersEdit));
+            parallel->setText("2");
+            emit parallel->textEdited(parallel->text());
+        }
         predict->click();
         if (running) {
-            // Caught while the second trial encodes: a measured trial in the log, the next one
-            // waiting for the encoder, Abort offered.
+            // Caught while two encoders run, after the first segment has ended: its lines in
+            // the log, the two segments running on the line under it, Abort offered.
             auto *log = child.findChild<QPlainTextEdit *>(QString("id%1").arg(PredictionDialog::LogBox));
             auto *progress = child.findChild<QLabel *>(QString("id%1").arg(PredictionDialog::ProgressLine));
-            const QDeadlineTimer deadline(60000);
             const auto caught = [&] {
-                const QString text = log->toPlainText();
-                return text.contains("--- Obtained sample size")
-                       && text.section('\n', -1).startsWith("--- Testinq Q factor") && !progress->text().isEmpty();
+                return log->toPlainText().contains("*** Using Q factor") && progress->text().startsWith("Segments ");
             };
+            const QDeadlineTimer deadline(60000);
             while (!caught() && !deadline.hasExpired())
                 app.processEvents(QEventLoop::WaitForMoreEvents, 20);
             app.processEvents();
