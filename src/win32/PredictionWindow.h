@@ -16,6 +16,14 @@ public:
     explicit PredictionWindow(PredictionDialog &window);
     ~PredictionWindow() override;
 
+    // The encoder run of one lane; the wait for its end gets the address.
+    struct Lane {
+        HWND window = nullptr;
+        int index = 0;
+        HANDLE process = nullptr;
+        HANDLE wait = nullptr;
+    };
+
 protected:
     ControlTable controls() override { return m_window.controls(); }
     void bind(DialogBinder &binder) override;
@@ -30,16 +38,6 @@ private:
     void encoderEnded(int lane);
     bool encoding() const;
 
-public:
-    // What the wait of one lane reports to the window; its address is handed to the wait.
-    struct Lane {
-        HWND window = nullptr;
-        int index = 0;
-        HANDLE process = nullptr;
-        HANDLE wait = nullptr;
-    };
-
-private:
     PredictionDialog &m_window;
     std::array<Lane, PredictionDialog::maxParallelEncoders> m_lanes;
 };
