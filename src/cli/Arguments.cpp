@@ -46,6 +46,7 @@ const char *const usageText =
     "    --safety-margin PCT    percent of the planned size kept in reserve, 0 to 50\n"
     "    --gops-per-range N     GOPs in one sampled run, 1 to 9999\n"
     "    --double-pass [on|off] verify each segment with a second pass\n"
+    "    --parallel N           segments predicted at once, each with its own encoder, 1 to 16\n"
     "                           (defaults: the prediction options in Tavro.ini, which is not written)\n"
     "\n"
     "restore puts back what DVD-Rebuilder wrote, as Global Options' Restore Original does: Rebuilder.INF\n"

@@ -35,6 +35,7 @@ OptionMatch parsePredictionOption(const std::vector<std::string> &args, std::siz
                                           : arg == "--sample-size"    ? &out.sampleSize
                                           : arg == "--safety-margin"  ? &out.safetyMargin
                                           : arg == "--gops-per-range" ? &out.gopsPerRange
+                                          : arg == "--parallel"       ? &out.parallel
                                                                       : nullptr;
     if (!target)
         return OptionMatch::NotMine;
@@ -49,9 +50,10 @@ OptionMatch parsePredictionOption(const std::vector<std::string> &args, std::siz
 bool checkPredictionArguments(const PredictionArguments &prediction, bool save, bool keepQ, std::string &problem)
 {
     const bool options = prediction.ccePath || prediction.sampleSize || prediction.safetyMargin
-                         || prediction.gopsPerRange || prediction.doublePass;
+                         || prediction.gopsPerRange || prediction.doublePass || prediction.parallel;
     if (options && !prediction.predict)
-        problem = "--cce, --sample-size, --safety-margin, --gops-per-range and --double-pass go with --predict";
+        problem = "--cce, --sample-size, --safety-margin, --gops-per-range, --double-pass and --parallel go with "
+                  "--predict";
     else if (prediction.predict && !save)
         problem = "--predict goes with --save";
     else if (prediction.predict && keepQ)
@@ -72,6 +74,10 @@ bool checkPredictionValues(const PredictionArguments &arguments, Desktop &deskto
     else if (arguments.sampleSize
              && !readNumberBetween(desktop, *arguments.sampleSize, Dialog::minSampleSize, Dialog::maxSampleSize))
         refused = "--sample-size " + *arguments.sampleSize;
+    else if (arguments.parallel
+             && !readIntegerBetween(desktop, *arguments.parallel, Dialog::minParallelEncoders,
+                                    Dialog::maxParallelEncoders))
+        refused = "--parallel " + *arguments.parallel;
     if (!refused.empty())
         std::fprintf(stderr, "tavro-cli: refused %s\n", refused.c_str());
     return refused.empty();
@@ -117,6 +123,7 @@ const char *refusedKey(int control)
     case PredictionDialog::GopsPerRangeEdit: return "opv_gops_per_range";
     case PredictionDialog::SafetyMarginEdit: return "opv_safety_margin";
     case PredictionDialog::SampleSizeEdit: return "opv_sample_size";
+    case PredictionDialog::ParallelEncodersEdit: return "opv_parallel_encoders";
     default: return "an option";
     }
 }
@@ -152,6 +159,8 @@ bool predictForSave(MainWindow &window, Desktop &desktop, const PredictionArgume
         dialog.sampleSizeTyped(*arguments.sampleSize);
     if (arguments.doublePass)
         dialog.doublePassClicked(*arguments.doublePass);
+    if (arguments.parallel)
+        dialog.parallelEncodersTyped(*arguments.parallel);
     if (!dialog.predictClicked()) {
         std::fprintf(stderr, "tavro-cli: not saved: refused %s= in %s\n", refusedKey(dialog.focusControl()),
                      settingsFilePath(folder).c_str());
@@ -159,22 +168,30 @@ bool predictForSave(MainWindow &window, Desktop &desktop, const PredictionArgume
     }
 
     outcome.ran = true;
+    EncoderProcesses encoders;
     for (bool running = true; running;) {
         const PredictionStep step = dialog.nextStep();
         switch (step.kind) {
         case PredictionStep::Kind::Log: std::fprintf(stderr, "%s\n", step.line.c_str()); break;
-        case PredictionStep::Kind::RunEncoder: {
-            EncoderOutput output;
-            const Desktop::EncoderResult result = runEncoderProcess(step.encoder, output);
+        case PredictionStep::Kind::RunEncoder:
+            // Started, and the next step taken: another lane may have a trial to start too.
+            if (!encoders.start(step.lane, step.encoder))
+                dialog.encoderFinished(step.lane, Desktop::EncoderResult::CouldNotStart);
+            break;
+        case PredictionStep::Kind::None: {
+            if (encoders.empty()) {
+                running = false;
+                break;
+            }
+            const EncoderProcesses::Ended ended = encoders.waitAny();
             // Its exit status is not what decides (the output is), but a failing encoder says why.
-            if (result == Desktop::EncoderResult::Finished && output.exitStatus != 0)
-                std::fprintf(stderr, "tavro-cli: the encoder ended with status %d\n%s", output.exitStatus,
-                             output.text.c_str());
-            dialog.encoderFinished(result);
+            if (ended.result == Desktop::EncoderResult::Finished && ended.output.exitStatus != 0)
+                std::fprintf(stderr, "tavro-cli: the encoder ended with status %d\n%s", ended.output.exitStatus,
+                             ended.output.text.c_str());
+            dialog.encoderFinished(ended.lane, ended.result);
             break;
         }
-        case PredictionStep::Kind::Finished:
-        case PredictionStep::Kind::None: running = false; break;
+        case PredictionStep::Kind::Finished: running = false; break;
         }
     }
     outcome.segments = dialog.results();

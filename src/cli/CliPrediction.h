@@ -19,6 +19,7 @@ struct PredictionArguments {
     std::optional<std::string> safetyMargin; // --safety-margin
     std::optional<std::string> gopsPerRange; // --gops-per-range
     std::optional<bool> doublePass;          // --double-pass [on|off]
+    std::optional<std::string> parallel;     // --parallel
 };
 
 enum class OptionMatch { NotMine, Taken, Bad };
@@ -43,6 +44,7 @@ bool checkPredictionValues(const PredictionArguments &arguments, Desktop &deskto
 std::string cliSettingsFolder();
 
 // The prediction step of a save: the prediction window's run without a window, each encoder
-// trial run to its end, the log on standard error. True when the save may go on.
+// trial run to its end (with parallel encoders, as many at once as the run has lanes), the log
+// on standard error. True when the save may go on.
 bool predictForSave(MainWindow &window, Desktop &desktop, const PredictionArguments &arguments,
                     PredictionOutcome &outcome);

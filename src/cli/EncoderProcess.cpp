@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -53,14 +51,26 @@ void closeBoth(int fds[2])
     close(fds[1]);
 }
 
+void keepTail(std::string &text, std::size_t limit)
+{
+    if (text.size() > limit)
+        text.erase(0, text.size() - keptOutput);
+}
+
 #endif
 
 } // namespace
 
-Desktop::EncoderResult runEncoderProcess(const EncoderCommand &command, EncoderOutput &output)
+EncoderProcesses::~EncoderProcesses()
 {
-    output = EncoderOutput();
+    while (!m_running.empty())
+        waitAny();
+}
+
 #ifdef _WIN32
+
+bool EncoderProcesses::start(int lane, const EncoderCommand &command)
+{
     // "\"%s\" %s": the program in quotes, then its arguments.
     std::string line = "\"" + command.program + "\"";
     for (const std::string &arg : command.arguments)
@@ -74,17 +84,40 @@ Desktop::EncoderResult runEncoderProcess(const EncoderCommand &command, EncoderO
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process))
-        return Desktop::EncoderResult::CouldNotStart;
+        return false;
     CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
+    m_running.push_back({lane, process.hProcess});
+    return true;
+}
+
+EncoderProcesses::Ended EncoderProcesses::waitAny()
+{
+    std::vector<HANDLE> handles;
+    for (const Running &r : m_running)
+        handles.push_back(r.process);
+    // At most 16 lanes: well within what one wait takes.
+    const DWORD signalled = WaitForMultipleObjects(DWORD(handles.size()), handles.data(), FALSE, INFINITE);
+    std::size_t which = 0;
+    if (signalled >= WAIT_OBJECT_0 && signalled < WAIT_OBJECT_0 + handles.size())
+        which = signalled - WAIT_OBJECT_0;
+    else
+        WaitForSingleObject(handles[0], INFINITE); // the wait failed: the first one, then
+    const Running running = m_running[which];
+    m_running.erase(m_running.begin() + std::ptrdiff_t(which));
+    Ended ended;
+    ended.lane = running.lane;
     DWORD code = 0;
-    const bool known = GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    if (!known)
-        return Desktop::EncoderResult::CouldNotGetExitCode;
-    output.exitStatus = int(code);
-    return Desktop::EncoderResult::Finished;
+    const bool known = GetExitCodeProcess(running.process, &code);
+    CloseHandle(running.process);
+    ended.result = known ? Desktop::EncoderResult::Finished : Desktop::EncoderResult::CouldNotGetExitCode;
+    ended.output.exitStatus = int(code);
+    return ended;
+}
+
 #else
+
+bool EncoderProcesses::start(int lane, const EncoderCommand &command)
+{
     // A Windows encoder runs through Wine ($WINE or wine on the PATH).
     const ProgramStart start = wineCommand(command.program, command.arguments);
     std::vector<std::string> words = {start.program};
@@ -99,10 +132,10 @@ Desktop::EncoderResult runEncoderProcess(const EncoderCommand &command, EncoderO
     int out[2];
     int failure[2];
     if (pipe(out) != 0)
-        return Desktop::EncoderResult::CouldNotStart;
+        return false;
     if (pipe(failure) != 0) {
         closeBoth(out);
-        return Desktop::EncoderResult::CouldNotStart;
+        return false;
     }
     for (int fd : {out[0], failure[0], failure[1]})
         fcntl(fd, F_SETFD, FD_CLOEXEC);
@@ -110,7 +143,7 @@ Desktop::EncoderResult runEncoderProcess(const EncoderCommand &command, EncoderO
     if (pid < 0) {
         closeBoth(out);
         closeBoth(failure);
-        return Desktop::EncoderResult::CouldNotStart;
+        return false;
     }
     if (pid == 0) {
         // The child: nothing but calls that are safe after fork.
@@ -133,49 +166,83 @@ Desktop::EncoderResult runEncoderProcess(const EncoderCommand &command, EncoderO
     while ((got = read(failure[0], &startError, sizeof startError)) < 0 && errno == EINTR) {
     }
     close(failure[0]);
-    // Read the output until the encoder has ended, not until the pipe closes: a Windows encoder
-    // started through Wine leaves Wine's own services running with the pipe open, and they can
-    // outlive it by seconds or for as long as another Wine program runs.
-    fcntl(out[0], F_SETFL, fcntl(out[0], F_GETFL) | O_NONBLOCK);
-    char buffer[4096];
-    int status = 0;
-    bool ended = false;
+    if (got == ssize_t(sizeof startError)) {
+        close(out[0]);
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        return false;
+    }
+    Running running;
+    running.lane = lane;
+    running.pid = pid;
+    running.pipe = out[0];
+    m_running.push_back(std::move(running));
+    return true;
+}
+
+EncoderProcesses::Ended EncoderProcesses::waitAny()
+{
+    const auto finish = [this](std::size_t which, int status, bool known) {
+        Running running = std::move(m_running[which]);
+        m_running.erase(m_running.begin() + std::ptrdiff_t(which));
+        if (running.pipe >= 0) {
+            // What the encoder wrote just before it ended may still wait in the pipe; whatever
+            // it left running may go on writing, so only what is there now is read.
+            fcntl(running.pipe, F_SETFL, fcntl(running.pipe, F_GETFL) | O_NONBLOCK);
+            char buffer[4096];
+            ssize_t n;
+            for (int reads = 0; reads < 64 && (n = read(running.pipe, buffer, sizeof buffer)) > 0; ++reads)
+                running.text.append(buffer, std::size_t(n));
+            close(running.pipe);
+        }
+        Ended ended;
+        ended.lane = running.lane;
+        keepTail(running.text, keptOutput);
+        ended.output.text = std::move(running.text);
+        if (!known) {
+            ended.result = Desktop::EncoderResult::CouldNotGetExitCode;
+            return ended;
+        }
+        ended.output.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return ended;
+    };
     for (;;) {
-        pollfd ready = {out[0], POLLIN, 0};
-        const int events = poll(&ready, 1, ended ? 0 : 100);
-        if (events < 0 && errno != EINTR)
-            break;
-        if (events > 0) {
-            const ssize_t n = read(out[0], buffer, sizeof buffer);
+        // An encoder that has ended while something it started still holds its output open.
+        for (std::size_t i = 0; i < m_running.size(); ++i) {
+            int status = 0;
+            const pid_t reaped = waitpid(m_running[i].pid, &status, WNOHANG);
+            if (reaped == m_running[i].pid)
+                return finish(i, status, true);
+            if (reaped < 0 && errno != EINTR)
+                return finish(i, 0, false);
+        }
+        std::vector<pollfd> fds;
+        for (const Running &r : m_running)
+            fds.push_back({r.pipe, POLLIN, 0});
+        // The timeout brings the check above round again.
+        if (poll(fds.data(), nfds_t(fds.size()), 100) <= 0)
+            continue;
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].revents == 0)
+                continue;
+            Running &r = m_running[i];
+            char buffer[4096];
+            const ssize_t n = read(r.pipe, buffer, sizeof buffer);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
             if (n > 0) {
-                output.text.append(buffer, std::size_t(n));
-                if (output.text.size() > 2 * keptOutput)
-                    output.text.erase(0, output.text.size() - keptOutput);
+                r.text.append(buffer, std::size_t(n));
+                keepTail(r.text, 2 * keptOutput);
                 continue;
             }
-            if (n == 0 || (errno != EINTR && errno != EAGAIN))
-                break; // closed: all is read
-        }
-        if (ended)
-            break; // ended and nothing more waiting
-        const pid_t waited = waitpid(pid, &status, WNOHANG);
-        if (waited == pid)
-            ended = true;
-        else if (waited < 0 && errno != EINTR) {
-            close(out[0]);
-            return Desktop::EncoderResult::CouldNotGetExitCode;
+            // The end of its output: the encoder is ending, wait for it.
+            int status = 0;
+            pid_t reaped;
+            while ((reaped = waitpid(r.pid, &status, 0)) < 0 && errno == EINTR) {
+            }
+            return finish(i, status, reaped == r.pid);
         }
     }
-    close(out[0]);
-    while (!ended && waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return Desktop::EncoderResult::CouldNotGetExitCode;
-    }
-    if (got == ssize_t(sizeof startError))
-        return Desktop::EncoderResult::CouldNotStart;
-    if (output.text.size() > keptOutput)
-        output.text.erase(0, output.text.size() - keptOutput);
-    output.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return Desktop::EncoderResult::Finished;
-#endif
 }
+
+#endif

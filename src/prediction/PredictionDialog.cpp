@@ -45,6 +45,9 @@ const std::vector<PredictionDialog::Place> &PredictionDialog::layout()
         {ProgressGroup, 7, 98, 310, 107},
         {LogBox, 17, 112, 290, 83},
         {ProgressLine, 17, 196, 290, 8},
+        // A row of its own under the results: the options' frame has no room left.
+        {ParallelEncodersLabel, 9, 214, 72, 8},
+        {ParallelEncodersEdit, 84, 211, 24, 14},
     };
     return places;
 }
@@ -56,6 +59,7 @@ PredictionDialog::PredictionDialog(Project &project, AppSettings &settings, std:
     gopsPerRangeText = std::to_string(settings.gopsPerRange);
     safetyMarginText = formatGeneral(settings.safetyMargin, 15);
     sampleSizeText = formatGeneral(settings.sampleSize, 15);
+    parallelEncodersText = std::to_string(settings.parallelEncoders);
     encodeMinimized = settings.encodeMinimized;
     doublePass = settings.doublePass;
 }
@@ -89,6 +93,8 @@ ControlTable PredictionDialog::controls() const
     table.add(SafetyMarginUnit, label("%"));
     table.add(GopsPerRangeLabel, label("GOPs per range:"));
     table.add(GopsPerRangeEdit, edit(gopsPerRangeText).enable(idle));
+    table.add(ParallelEncodersLabel, label("Parallel encoders:"));
+    table.add(ParallelEncodersEdit, edit(parallelEncodersText).enable(idle));
     table.add(DoublePassBox, checkBox("Double pass", doublePass).enable(idle));
     table.add(MinimizedBox, checkBox("Launch encoder minimized", encodeMinimized).enable(idle));
     table.add(PredictButton, button("PREDICT").enable(idle));
@@ -111,26 +117,36 @@ std::string PredictionDialog::progressText() const
         return cformat("%s after %s, %d trials", how, durationText(m_finishedAt - m_started).c_str(), m_trials);
     }
     const PredictionRun &run = *m_run;
-    const int ordinal = run.segmentOrdinal();
-    if (ordinal == 0)
+    const std::vector<PredictionRun::Active> active = run.activeSegments();
+    if (active.empty())
         return "Preparing...";
-    const std::vector<SegmentPrediction> &results = run.results();
-    const int done = int(results.size()) - 1;
-    int trialsDone = 0;
-    for (int i = 0; i < done; ++i)
-        for (const PredictionPass &pass : results[std::size_t(i)].passes)
-            trialsDone += int(pass.trials.size());
-    const Segment &segment = m_project.segment(run.currentSegment());
-    const int trial = run.segmentTrials() + (run.waitingForEncoder() ? 1 : 0);
-    std::string text = cformat("Segment %d of %d (VTS %d - VobID %d), trial %d, %s elapsed", ordinal,
-                               run.eligibleCount(), segment.vts, segment.cells.front().vobId, std::max(trial, 1),
-                               durationText(now() - m_started).c_str());
+    const int done = run.segmentsDone();
+    const std::string elapsed = durationText(now() - m_started);
+    std::string text;
+    int trialsOfActive = 0;
+    for (const PredictionRun::Active &a : active)
+        trialsOfActive += a.ended ? 0 : a.trials;
+    if (active.size() == 1) {
+        const PredictionRun::Active &a = active.front();
+        const Segment &segment = m_project.segment(a.segment);
+        text = cformat("Segment %d of %d (VTS %d - VobID %d), trial %d, %s elapsed", a.ordinal, run.eligibleCount(),
+                       segment.vts, segment.cells.front().vobId, std::max(a.trials + (a.encoding ? 1 : 0), 1),
+                       elapsed.c_str());
+    } else {
+        text = "Segments ";
+        for (std::size_t i = 0; i < active.size(); ++i)
+            text += (i == 0 ? "" : ", ") + std::to_string(active[i].ordinal);
+        text += cformat(" of %d running, %s elapsed", run.eligibleCount(), elapsed.c_str());
+    }
     if (m_trials > 0) {
-        // Segments still to come are guessed at the mean number of trials so far.
-        const double perSegment = done > 0 ? double(trialsDone) / done : (m_settings.doublePass ? 8.0 : 4.0);
-        const double trialsLeft =
-            std::max(0.0, perSegment * (run.eligibleCount() - done) - double(run.segmentTrials()));
-        text += ", about " + durationText(trialsLeft * m_trialSeconds / m_trials) + " left";
+        // Segments still to come are guessed at the mean number of trials so far; the lanes
+        // share them out.
+        const int segmentsLeft = run.eligibleCount() - done;
+        const double perSegment =
+            done > 0 ? double(run.trialsOfDoneSegments()) / done : (m_settings.doublePass ? 8.0 : 4.0);
+        const double trialsLeft = std::max(0.0, perSegment * segmentsLeft - double(trialsOfActive));
+        const int sharing = std::max(1, std::min(run.lanes(), segmentsLeft));
+        text += ", about " + durationText(trialsLeft * m_trialSeconds / m_trials / sharing) + " left";
     }
     return text;
 }
@@ -156,6 +172,12 @@ void PredictionDialog::sampleSizeTyped(const std::string &text)
 {
     if (!running())
         sampleSizeText = text;
+}
+
+void PredictionDialog::parallelEncodersTyped(const std::string &text)
+{
+    if (!running())
+        parallelEncodersText = text;
 }
 
 void PredictionDialog::doublePassClicked(bool checked)
@@ -198,7 +220,14 @@ bool PredictionDialog::predictClicked()
         m_focus = SampleSizeEdit;
         return false;
     }
+    const std::optional<int> parallel =
+        readIntegerBetween(m_desktop, parallelEncodersText, minParallelEncoders, maxParallelEncoders);
+    if (!parallel) {
+        m_focus = ParallelEncodersEdit;
+        return false;
+    }
     gopsPerRangeText = std::to_string(*gops);
+    parallelEncodersText = std::to_string(*parallel);
     safetyMarginText = formatGeneral(*margin, 15);
     sampleSizeText = formatGeneral(*sample, 15);
 
@@ -212,6 +241,7 @@ bool PredictionDialog::predictClicked()
     m_settings.sampleSize = *sample;
     m_settings.doublePass = doublePass;
     m_settings.encodeMinimized = encodeMinimized;
+    m_settings.parallelEncoders = *parallel;
     if (storesOptions)
         saveSettings(m_settings, m_settingsFolder, m_desktop);
 
@@ -220,6 +250,7 @@ bool PredictionDialog::predictClicked()
     m_entries.clear();
     selectedEntry = -1;
     m_run = std::make_unique<PredictionRun>(m_project, m_settings, m_desktop);
+    m_lanes.assign(std::size_t(m_run->lanes()), LaneTrial());
     m_started = now();
     m_trials = 0;
     m_trialSeconds = 0.0;
@@ -262,8 +293,7 @@ PredictionStep PredictionDialog::nextStep()
     switch (step.kind) {
     case PredictionStep::Kind::Log: appendLog(step.line); break;
     case PredictionStep::Kind::RunEncoder:
-        m_outputPath = step.encoder.outputPath;
-        m_trialStarted = now();
+        m_lanes[std::size_t(step.lane)] = {step.encoder.outputPath, now()};
         break;
     case PredictionStep::Kind::Finished:
         m_state = step.succeeded ? State::Succeeded : State::Failed;
@@ -279,17 +309,24 @@ PredictionStep PredictionDialog::nextStep()
     return step;
 }
 
-void PredictionDialog::encoderFinished(Desktop::EncoderResult result)
+void PredictionDialog::encoderFinished(int lane, Desktop::EncoderResult result)
 {
-    if (!m_run || !m_run->waitingForEncoder())
+    if (!m_run || !m_run->waitingForEncoder(lane))
         return;
+    const LaneTrial &trial = m_lanes[std::size_t(lane)];
     ++m_trials;
-    m_trialSeconds += now() - m_trialStarted;
+    m_trialSeconds += now() - trial.started;
     // An aborted trial is not measured: its output may not even exist.
     int sizeKb = 0;
     if (result == Desktop::EncoderResult::Finished && !m_run->abortRequested())
-        sizeKb = fileSizeKb(m_outputPath, m_desktop);
-    m_run->encoderEnded(result, sizeKb);
+        sizeKb = fileSizeKb(trial.outputPath, m_desktop);
+    m_run->encoderEnded(lane, result, sizeKb);
+}
+
+void PredictionDialog::encoderFinished(Desktop::EncoderResult result)
+{
+    if (m_run)
+        encoderFinished(m_run->waitingLane(), result);
 }
 
 void PredictionDialog::appendLog(const std::string &line)

@@ -6,16 +6,18 @@
 // Cancel (the save is abandoned; the Q factors stay in the segments).
 //
 // How a view drives it:
-//   1. Lay out the controls of layout() (dialog units, 324 x 212) and render controls()
+//   1. Lay out the controls of layout() (dialog units, 324 x 232) and render controls()
 //      into them after every command and every step.
 //   2. Forward the edits' texts (gopsPerRangeTyped, ...) when they change or lose the focus,
 //      the check boxes' states, the drop-down's row, and the buttons' clicks; Escape and the
 //      close box are cancelClicked(). A refused PREDICT leaves focusControl() on the field.
 //   3. After predictClicked() returned true, call nextStep() until it returns RunEncoder,
 //      Finished or None. For RunEncoder start the command's program with its arguments in
-//      its working folder (asynchronously, no shell), keep the event loop running, and when
-//      the process has ended call encoderFinished() and go on with nextStep(). Abort is
-//      cancelClicked() while running: the run stops after the encoder has ended by itself.
+//      its working folder (asynchronously, no shell) and go on with nextStep(): with several
+//      parallel encoders more RunEncoder steps follow, each for its own lane. Keep the event
+//      loop running, and when a process has ended call encoderFinished() with its step's lane
+//      and go on with nextStep(). Abort is cancelClicked() while running: the run stops after
+//      the encoders have ended by themselves.
 //   4. When result() is no longer Open, close the window: Save means the save goes on.
 // tavro-cli drives the same class, running each encoder step and waiting for it.
 
@@ -55,13 +57,15 @@ public:
         GopsPerRangeLabel = 1105, // "GOPs per range:"
         ProgressGroup = 1106,    // "Progress and results"
         ProgressLine = 1107,     // under the log: segment k of n, trial, time so far and left
+        ParallelEncodersLabel = 1108, // "Parallel encoders:"
+        ParallelEncodersEdit = 1109,  // segments predicted at once, 1..16
     };
     enum class State { Idle, Running, AbortRequested, Succeeded, Failed };
     enum class Result { Open, Save, Cancel };
 
     static constexpr const char *title = "OPV Prediction";
     static constexpr int width = 324;  // dialog units
-    static constexpr int height = 212;
+    static constexpr int height = 232; // 212 and a row for "Parallel encoders:"
     struct Place {
         int id;
         int x, y, width, height; // dialog units
@@ -74,6 +78,11 @@ public:
     static constexpr double maxSafetyMargin = 50.0;
     static constexpr double minSampleSize = 0.1;
     static constexpr double maxSampleSize = 100.0;
+    // Each encoder is a CCE of its own with AviSynth decoding the source behind it, a few
+    // hundred MB and a stream of reads from the disc image each; past 16 at once the disk and
+    // the memory of any desktop are the limit, not the cores.
+    static constexpr int minParallelEncoders = 1;
+    static constexpr int maxParallelEncoders = 16;
 
     // The options start from `settings`. PREDICT stores them there and in the settings file
     // in `settingsFolder` unless storesOptions is off (tavro-cli never writes the file).
@@ -87,6 +96,7 @@ public:
     std::string gopsPerRangeText; // 1008
     std::string safetyMarginText; // 1007
     std::string sampleSizeText;   // 1015
+    std::string parallelEncodersText; // 1109
     bool encodeMinimized = false; // 1002
     bool doublePass = false;      // 1003
     int selectedEntry = -1;       // 1001
@@ -107,6 +117,7 @@ public:
     void gopsPerRangeTyped(const std::string &text);
     void safetyMarginTyped(const std::string &text);
     void sampleSizeTyped(const std::string &text);
+    void parallelEncodersTyped(const std::string &text);
     void doublePassClicked(bool checked);
     void encodeMinimizedClicked(bool checked);
     void entrySelected(int row);
@@ -122,7 +133,9 @@ public:
     // The next step of the run. Log lines are appended to the log before they are handed out;
     // Finished leaves the window in Succeeded or Failed.
     PredictionStep nextStep();
-    // The encoder handed out by the last RunEncoder step has ended (or could not be run).
+    // The encoder handed out by a RunEncoder step for `lane` has ended (or could not be run).
+    void encoderFinished(int lane, Desktop::EncoderResult result);
+    // The same for the first lane waiting: the one encoder of a run with one lane.
     void encoderFinished(Desktop::EncoderResult result);
 
     // A new line at the end of the log.
@@ -142,15 +155,16 @@ private:
     std::vector<std::string> m_log;
     std::vector<int> m_entries;
     std::unique_ptr<PredictionRun> m_run;
-    std::string m_outputPath; // of the encoder run outstanding
+    // The encoder run outstanding in each lane.
+    struct LaneTrial {
+        std::string outputPath;
+        double started = 0.0;
+    };
+    std::vector<LaneTrial> m_lanes;
 
     // For the progress line.
     double m_started = 0.0;
     double m_finishedAt = 0.0;
-    double m_trialStarted = 0.0;
     double m_trialSeconds = 0.0; // all trials so far
     int m_trials = 0;
-    int m_trialsOfDoneSegments = 0;
-    int m_doneSegments = 0;
-    int m_lastOrdinal = 0;
 };

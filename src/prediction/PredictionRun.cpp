@@ -28,7 +28,8 @@ int opvVideoType(int cceType)
 } // namespace
 
 PredictionRun::PredictionRun(Project &project, const AppSettings &settings, Desktop &desktop)
-    : m_project(project), m_options(settings), m_desktop(desktop)
+    : m_project(project), m_options(settings), m_desktop(desktop),
+      m_lanes(std::size_t(std::max(settings.parallelEncoders, 1)))
 {
 }
 
@@ -37,14 +38,38 @@ bool PredictionRun::isEligible(const Segment &segment)
     return !segment.vbrMode && segment.significantCells != 0 && segment.replanned;
 }
 
-int PredictionRun::segmentTrials() const
+bool PredictionRun::waitingForEncoder(int lane) const
+{
+    return lane >= 0 && lane < lanes() && m_lanes[std::size_t(lane)].phase == Lane::Phase::AwaitEncoder;
+}
+
+int PredictionRun::waitingLane() const
+{
+    for (int lane = 0; lane < lanes(); ++lane)
+        if (waitingForEncoder(lane))
+            return lane;
+    return -1;
+}
+
+int PredictionRun::trialsOf(const Lane &lane) const
 {
     int trials = 0;
-    if (!m_results.empty()) {
-        for (const PredictionPass &pass : m_results.back().passes)
-            trials += int(pass.trials.size());
-    }
+    for (const PredictionPass &pass : m_results[lane.record].passes)
+        trials += int(pass.trials.size());
     return trials;
+}
+
+std::vector<PredictionRun::Active> PredictionRun::activeSegments() const
+{
+    std::vector<Active> active;
+    for (const Lane &lane : m_lanes) {
+        if (lane.phase != Lane::Phase::Idle)
+            active.push_back({lane.segment, lane.ordinal, trialsOf(lane), lane.phase == Lane::Phase::AwaitEncoder});
+    }
+    std::sort(active.begin(), active.end(), [](const Active &a, const Active &b) { return a.ordinal < b.ordinal; });
+    if (active.empty() && m_lastEnded.ordinal > 0)
+        active.push_back(m_lastEnded);
+    return active;
 }
 
 PredictionStep PredictionRun::next()
@@ -57,13 +82,19 @@ PredictionStep PredictionRun::next()
     return step;
 }
 
+void PredictionRun::encoderEnded(int lane, Desktop::EncoderResult result, int sizeKb)
+{
+    if (!waitingForEncoder(lane))
+        return;
+    Lane &l = m_lanes[std::size_t(lane)];
+    l.encoderResult = result;
+    l.sizeKb = sizeKb;
+    l.phase = Lane::Phase::Measured;
+}
+
 void PredictionRun::encoderEnded(Desktop::EncoderResult result, int sizeKb)
 {
-    if (m_phase != Phase::AwaitEncoder)
-        return;
-    m_encoderResult = result;
-    m_sizeKb = sizeKb;
-    m_phase = Phase::Measured;
+    encoderEnded(waitingLane(), result, sizeKb);
 }
 
 void PredictionRun::advance()
@@ -71,11 +102,10 @@ void PredictionRun::advance()
     while (m_steps.empty()) {
         switch (m_phase) {
         case Phase::Prepare: prepare(); break;
-        case Phase::NextSegment: nextSegment(); break;
-        case Phase::StartPass: startPass(); break;
-        case Phase::Trial: trial(); break;
-        case Phase::Measured: measured(); break;
-        case Phase::PassEnded: passEnded(); break;
+        case Phase::Running:
+            if (!work())
+                return;
+            break;
         case Phase::Done: {
             PredictionStep step;
             step.kind = PredictionStep::Kind::Finished;
@@ -84,18 +114,51 @@ void PredictionRun::advance()
             m_phase = Phase::Finished;
             break;
         }
-        case Phase::AwaitEncoder:
         case Phase::Finished: return;
         }
     }
 }
 
-void PredictionRun::log(std::string line)
+bool PredictionRun::work()
+{
+    for (Lane &lane : m_lanes) {
+        switch (lane.phase) {
+        case Lane::Phase::StartPass: startPass(lane); return true;
+        case Lane::Phase::Trial: trial(lane); return true;
+        case Lane::Phase::Measured: measured(lane); return true;
+        case Lane::Phase::PassEnded: passEnded(lane); return true;
+        case Lane::Phase::Idle:
+        case Lane::Phase::AwaitEncoder: break;
+        }
+    }
+    bool busy = false;
+    for (Lane &lane : m_lanes)
+        busy = busy || lane.phase != Lane::Phase::Idle;
+    for (Lane &lane : m_lanes) {
+        if (lane.phase == Lane::Phase::Idle && startNextSegment(lane))
+            return true;
+    }
+    if (busy)
+        return false;
+    m_succeeded = !m_abort;
+    m_phase = Phase::Done;
+    return true;
+}
+
+void PredictionRun::emitLog(std::string line)
 {
     PredictionStep step;
     step.kind = PredictionStep::Kind::Log;
     step.line = std::move(line);
     m_steps.push_back(std::move(step));
+}
+
+void PredictionRun::log(Lane &lane, std::string line)
+{
+    if (m_lanes.size() == 1)
+        emitLog(std::move(line));
+    else
+        lane.held.push_back(std::move(line));
 }
 
 void PredictionRun::prepare()
@@ -108,60 +171,72 @@ void PredictionRun::prepare()
         m_phase = Phase::Done;
         return;
     }
-    m_phase = Phase::NextSegment;
+    m_phase = Phase::Running;
 }
 
-void PredictionRun::nextSegment()
+bool PredictionRun::startNextSegment(Lane &lane)
 {
-    int index = m_segment + 1;
-    while (!m_abort && index <= m_project.lastSegmentIndex() && !isEligible(m_project.segment(index)))
+    if (m_abort)
+        return false;
+    int index = m_candidate;
+    while (index <= m_project.lastSegmentIndex() && !isEligible(m_project.segment(index)))
         ++index;
-    if (m_abort || index > m_project.lastSegmentIndex()) {
-        m_succeeded = !m_abort;
-        m_phase = Phase::Done;
-        return;
+    m_candidate = index;
+    if (index > m_project.lastSegmentIndex())
+        return false;
+    // Two encoders must never share a list or an output: a segment named like one still being
+    // searched (a project that repeats an identity) waits for it.
+    const SampleFiles files = sampleFilesOf(m_project, index);
+    for (const Lane &other : m_lanes) {
+        if (other.phase != Lane::Phase::Idle && other.files.list == files.list)
+            return false;
     }
-    m_segment = index;
-    ++m_ordinal;
+    m_candidate = index + 1;
+
+    lane = Lane();
+    lane.segment = index;
+    lane.ordinal = ++m_started;
+    lane.files = files;
+    lane.record = m_results.size();
     SegmentPrediction record;
     record.segmentIndex = index;
     m_results.push_back(record);
     const Segment &segment = m_project.segment(index);
-    log(cformat("=== Running prediction on VTS %d - VobID %d", segment.vts, segment.cells.front().vobId));
-    m_rangeOffset = 0;
-    m_passNumber = 1;
-    m_q0 = 0;
-    m_phase = Phase::StartPass;
+    log(lane, cformat("=== Running prediction on VTS %d - VobID %d", segment.vts, segment.cells.front().vobId));
+    lane.rangeOffset = 0;
+    lane.passNumber = 1;
+    lane.q0 = 0;
+    lane.phase = Lane::Phase::StartPass;
+    return true;
 }
 
-void PredictionRun::startPass()
+void PredictionRun::startPass(Lane &lane)
 {
-    m_results.back().passes.emplace_back();
-    const Segment &segment = m_project.segment(m_segment);
-    m_files = sampleFilesOf(m_project, m_segment);
+    m_results[lane.record].passes.emplace_back();
+    const Segment &segment = m_project.segment(lane.segment);
 
     std::string problem;
     const SampleOptions sampling{m_options.sampleSize, m_options.gopsPerRange};
-    const std::optional<SamplePlan> plan =
-        writeSampleScript(m_project, m_segment, sampling, m_files.script, m_rangeOffset, m_desktop, problem);
+    const std::optional<SamplePlan> plan = writeSampleScript(m_project, lane.segment, sampling, lane.files.script,
+                                                             lane.rangeOffset, m_desktop, problem);
     if (!plan) {
         if (!problem.empty())
-            log(problem);
-        endPass(0);
+            log(lane, problem);
+        endPass(lane, 0);
         return;
     }
     // The list names its files as the encoder sees them: Windows paths for CCE under Wine.
-    SampleFiles named = m_files;
-    named.script = pathForProgram(m_options.ccePath, m_files.script);
-    named.output = pathForProgram(m_options.ccePath, m_files.output);
+    SampleFiles named = lane.files;
+    named.script = pathForProgram(m_options.ccePath, lane.files.script);
+    named.output = pathForProgram(m_options.ccePath, lane.files.output);
     std::optional<std::vector<std::string>> lines =
-        writeSampleList(m_project, m_segment, named, plan->sampled, m_desktop);
+        writeSampleList(m_project, lane.segment, named, plan->sampled, m_desktop);
     if (!lines) {
-        endPass(0);
+        endPass(lane, 0);
         return;
     }
-    m_listLines = std::move(*lines);
-    m_sampled = plan->sampled;
+    lane.listLines = std::move(*lines);
+    lane.sampled = plan->sampled;
 
     // The size the segment may take, in sectors: the plan less the safety margin, plus what
     // the encoder's GOP structure is known to give away.
@@ -170,155 +245,168 @@ void PredictionRun::startPass()
     size = truncateToLong((1.0 - m_options.safetyMargin * 0.01) * double(size));
     size = truncateToLong(double(size) * (segment.settings.gopHeader == 15 ? 1.012 : 1.017));
     if (size <= 0) {
-        log(cformat("*** Cannot predict: the segment is planned at %lld sectors", size));
-        endPass(0);
+        log(lane, cformat("*** Cannot predict: the segment is planned at %lld sectors", size));
+        endPass(lane, 0);
         return;
     }
-    if (m_q0 == 0) {
-        m_q0 = truncateToInt(double(F) / double(size) * 285.0);
-        if (m_q0 == 0)
-            m_q0 = 1;
-        log(cformat("--- Initial Q: %d", m_q0));
+    if (lane.q0 == 0) {
+        lane.q0 = truncateToInt(double(F) / double(size) * 285.0);
+        if (lane.q0 == 0)
+            lane.q0 = 1;
+        log(lane, cformat("--- Initial Q: %d", lane.q0));
     }
-    const long long targetKb = 2 * truncateToLong(double(20030 - (long long)m_q0) * double(size) * 0.00005);
-    log(cformat("--- Frames: %lld, target size: %lld KB", F, targetKb));
-    m_desiredKb = truncateToInt(double(targetKb) / double(F) * double(m_sampled));
-    log(cformat("--- Desired sample size: %d KB", m_desiredKb));
+    const long long targetKb = 2 * truncateToLong(double(20030 - (long long)lane.q0) * double(size) * 0.00005);
+    log(lane, cformat("--- Frames: %lld, target size: %lld KB", F, targetKb));
+    lane.desiredKb = truncateToInt(double(targetKb) / double(F) * double(lane.sampled));
+    log(lane, cformat("--- Desired sample size: %d KB", lane.desiredKb));
     // Nothing can be compared with a desired size of 0 KB.
-    if (m_desiredKb <= 0) {
-        log("*** Cannot predict: the sample's desired size is below 1 KB");
-        endPass(0);
+    if (lane.desiredKb <= 0) {
+        log(lane, "*** Cannot predict: the sample's desired size is below 1 KB");
+        endPass(lane, 0);
         return;
     }
-    m_qt = m_q0;
-    m_prevErr = 100.0;
-    m_trialCounter = 1;
-    m_tested.clear();
-    m_phase = Phase::Trial;
+    lane.qt = lane.q0;
+    lane.prevErr = 100.0;
+    lane.trialCounter = 1;
+    lane.tested.clear();
+    lane.phase = Lane::Phase::Trial;
 }
 
-void PredictionRun::trial()
+void PredictionRun::trial(Lane &lane)
 {
-    writeTrialList(m_listLines, m_files.list, m_qt);
-    log(cformat("--- Pass %d. Waiting for encoder...", m_trialCounter));
-    ++m_trialCounter;
-    log(cformat("--- Testinq Q factor: %d", m_qt));
-    m_tested.insert(m_qt);
+    // No trial starts once the user asked to stop.
+    if (m_abort) {
+        log(lane, "=== Prediction aborted");
+        endPass(lane, 0);
+        return;
+    }
+    writeTrialList(lane.listLines, lane.files.list, lane.qt);
+    log(lane, cformat("--- Pass %d. Waiting for encoder...", lane.trialCounter));
+    ++lane.trialCounter;
+    log(lane, cformat("--- Testinq Q factor: %d", lane.qt));
+    lane.tested.insert(lane.qt);
 
     PredictionStep step;
     step.kind = PredictionStep::Kind::RunEncoder;
+    step.lane = int(&lane - m_lanes.data());
     EncoderCommand &command = step.encoder;
     command.program = m_options.ccePath;
-    command.arguments = {"-ecl", pathForProgram(m_options.ccePath, m_files.list), "-batch"};
+    command.arguments = {"-ecl", pathForProgram(m_options.ccePath, lane.files.list), "-batch"};
     command.workingFolder = m_folder;
     // CCE 2.70 in CCE mode opens its window in front of everything else.
     command.minimized = m_options.encodeMinimized || (m_project.encoderMode == 1 && m_project.cceType == 3);
-    command.outputPath = m_files.output;
-    command.qFactor = m_qt;
-    command.sampledFrames = m_sampled;
+    command.outputPath = lane.files.output;
+    command.qFactor = lane.qt;
+    command.sampledFrames = lane.sampled;
     m_steps.push_back(std::move(step));
-    m_phase = Phase::AwaitEncoder;
+    lane.phase = Lane::Phase::AwaitEncoder;
 }
 
-void PredictionRun::measured()
+void PredictionRun::measured(Lane &lane)
 {
-    switch (m_encoderResult) {
+    switch (lane.encoderResult) {
     case Desktop::EncoderResult::Finished: break;
     case Desktop::EncoderResult::CouldNotStart:
         m_desktop.showMessage("Could not create CCE process", Desktop::Icon::Error);
-        endPass(0);
+        endPass(lane, 0);
         return;
     case Desktop::EncoderResult::CouldNotGetExitCode:
         m_desktop.showMessage("Could not get CCE process exit code", Desktop::Icon::Error);
-        endPass(0);
+        endPass(lane, 0);
         return;
     }
     if (m_abort) {
-        log("=== Prediction aborted");
-        endPass(0);
+        log(lane, "=== Prediction aborted");
+        endPass(lane, 0);
         return;
     }
-    if (m_sizeKb <= 0) {
-        endPass(0);
+    if (lane.sizeKb <= 0) {
+        endPass(lane, 0);
         return;
     }
-    const double ratio = double(m_sizeKb) / double(m_desiredKb);
-    m_err = ratio * 100.0 - 100.0;
-    log(cformat("--- Obtained sample size: %d KB (%s%% error)", m_sizeKb, formatFixed(m_err, 0, 1).c_str()));
-    m_results.back().passes.back().trials.push_back({m_qt, m_sizeKb, m_err});
+    const double ratio = double(lane.sizeKb) / double(lane.desiredKb);
+    lane.err = ratio * 100.0 - 100.0;
+    log(lane, cformat("--- Obtained sample size: %d KB (%s%% error)", lane.sizeKb, formatFixed(lane.err, 0, 1).c_str()));
+    m_results[lane.record].passes.back().trials.push_back({lane.qt, lane.sizeKb, lane.err});
 
-    int result = m_qt;
-    const long long err = truncateToLong(m_err);
-    const bool growing = std::llabs(err) > std::llabs(truncateToLong(m_prevErr));
+    int result = lane.qt;
+    const long long err = truncateToLong(lane.err);
+    const bool growing = std::llabs(err) > std::llabs(truncateToLong(lane.prevErr));
     const bool closeEnough = err == 0; // under 1 % either way
     if (!growing && !closeEnough) {
-        int qn = truncateToInt(((ratio - 1.0) * 1.45 + 1.0) * double(m_qt));
-        if (qn < 1 && m_qt == 1) {
+        int qn = truncateToInt(((ratio - 1.0) * 1.45 + 1.0) * double(lane.qt));
+        if (qn < 1 && lane.qt == 1) {
             result = 0;
         } else {
             qn = std::max(qn, 1);
-            if (qn == m_qt) {
-                log("--- No change in Q for next iteration");
-            } else if (!m_tested.count(qn)) {
+            if (qn == lane.qt) {
+                log(lane, "--- No change in Q for next iteration");
+            } else if (!lane.tested.count(qn)) {
                 // A Q factor already encoded in this pass (the one before this trial is the
                 // common case) would only lead round the same circle again.
-                m_qt = qn;
-                m_prevErr = m_err;
-                m_phase = Phase::Trial;
+                lane.qt = qn;
+                lane.prevErr = lane.err;
+                lane.phase = Lane::Phase::Trial;
                 return;
             }
         }
     }
     // A higher Q factor gives a smaller encode.
-    if (m_err > 0.0) {
-        log("--- Overshot, incrementing Q");
+    if (lane.err > 0.0) {
+        log(lane, "--- Overshot, incrementing Q");
         result = result < INT_MAX ? result + 1 : result;
     }
-    endPass(result);
+    endPass(lane, result);
 }
 
-void PredictionRun::endPass(int result)
+void PredictionRun::endPass(Lane &lane, int result)
 {
-    m_results.back().passes.back().qFactor = result;
-    m_result = result;
-    m_phase = Phase::PassEnded;
+    m_results[lane.record].passes.back().qFactor = result;
+    lane.result = result;
+    lane.phase = Lane::Phase::PassEnded;
 }
 
-void PredictionRun::passEnded()
+void PredictionRun::passEnded(Lane &lane)
 {
     if (m_abort) {
-        endSegment(0);
+        endSegment(lane, 0);
         return;
     }
-    const Segment &segment = m_project.segment(m_segment);
-    int q = m_result;
-    if (m_passNumber == 1) {
-        m_firstPassQ = m_result;
+    const Segment &segment = m_project.segment(lane.segment);
+    int q = lane.result;
+    if (lane.passNumber == 1) {
+        lane.firstPassQ = lane.result;
         if (m_options.doublePass) {
-            log(cformat("--- First pass: found Q factor %d", m_firstPassQ));
-            log(cformat("=== Verifying prediction on VTS %d - VobID %d", segment.vts, segment.cells.front().vobId));
-            m_passNumber = 2;
-            m_q0 = m_firstPassQ;
-            m_phase = Phase::StartPass;
+            log(lane, cformat("--- First pass: found Q factor %d", lane.firstPassQ));
+            log(lane, cformat("=== Verifying prediction on VTS %d - VobID %d", segment.vts, segment.cells.front().vobId));
+            lane.passNumber = 2;
+            lane.q0 = lane.firstPassQ;
+            lane.phase = Lane::Phase::StartPass;
             return;
         }
     } else {
-        log(cformat("--- Second pass: found Q factor %d", m_result));
-        if (std::abs(m_result - m_firstPassQ) > 2)
-            log("*** Warning. sample size is too small for accurate prediction.");
-        q = truncateToInt((double(m_firstPassQ) + double(m_result)) * 0.5);
+        log(lane, cformat("--- Second pass: found Q factor %d", lane.result));
+        if (std::abs(lane.result - lane.firstPassQ) > 2)
+            log(lane, "*** Warning. sample size is too small for accurate prediction.");
+        q = truncateToInt((double(lane.firstPassQ) + double(lane.result)) * 0.5);
     }
-    log(cformat("*** Using Q factor %d", q));
-    m_project.segment(m_segment).settings.videoType = opvVideoType(m_project.cceType);
-    endSegment(q);
+    log(lane, cformat("*** Using Q factor %d", q));
+    m_project.segment(lane.segment).settings.videoType = opvVideoType(m_project.cceType);
+    endSegment(lane, q);
 }
 
-void PredictionRun::endSegment(int q)
+void PredictionRun::endSegment(Lane &lane, int q)
 {
-    m_results.back().qFactor = q;
+    m_results[lane.record].qFactor = q;
     if (q == 0)
-        log("=== Q Factor not calculated");
+        log(lane, "=== Q Factor not calculated");
     else
-        m_project.segment(m_segment).settings.opvQFactor = q;
-    m_phase = Phase::NextSegment;
+        m_project.segment(lane.segment).settings.opvQFactor = q;
+    for (std::string &line : lane.held)
+        emitLog(std::move(line));
+    lane.held.clear();
+    ++m_segmentsDone;
+    m_trialsOfDoneSegments += trialsOf(lane);
+    m_lastEnded = {lane.segment, lane.ordinal, trialsOf(lane), false, true};
+    lane.phase = Lane::Phase::Idle;
 }

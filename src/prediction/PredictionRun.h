@@ -18,6 +18,16 @@
 // tavro-cli runs it and waits. An abort takes effect after the running trial: the flag is
 // looked at when an encoder run has ended and before every segment, and the encoder is never
 // stopped. Q factors found are written into the segments as the run goes, and stay there.
+//
+// Lanes. With "Parallel encoders" above 1 the run searches up to that many segments at once,
+// one per lane, each with its own sample files (they are named after the segment) and its own
+// encoder. A RunEncoder step names its lane, and encoderEnded() is told which lane's encoder
+// ended; the encoders may end in any order. Segments start in their order, and each one's
+// search is the same as in a run of one lane, so the Q factors do not depend on the number of
+// lanes. So that the log reads as one block per segment, a segment's lines are held back and
+// handed out together when it ends, in the order the segments end. With one lane every line is
+// handed out at once, in the order of the search. After an abort no segment and no trial starts;
+// the trials running then end by themselves and their segments are not calculated.
 
 #include "platform/Desktop.h"
 #include "prediction/SampleList.h"
@@ -47,6 +57,7 @@ struct PredictionStep {
     Kind kind = Kind::None;
     std::string line;       // Log
     EncoderCommand encoder; // RunEncoder
+    int lane = 0;           // RunEncoder: the lane to name when its encoder has ended
     bool succeeded = false; // Finished
 };
 
@@ -69,41 +80,87 @@ struct SegmentPrediction {
 class PredictionRun {
 public:
     // The options (sample size, safety margin, GOPs per range, double pass, minimized, CCE
-    // path) are taken from `settings` as they are now.
+    // path, parallel encoders) are taken from `settings` as they are now.
     PredictionRun(Project &project, const AppSettings &settings, Desktop &desktop);
 
     PredictionStep next();
-    // How the encoder run handed out last went, and the size of its output in KB (0 when there
-    // is none). Ignored when no encoder run is outstanding.
+    // How the encoder run of `lane` went, and the size of its output in KB (0 when there is
+    // none). Ignored when that lane has no encoder run outstanding.
+    void encoderEnded(int lane, Desktop::EncoderResult result, int sizeKb);
+    // The same for the first lane waiting for its encoder: the one lane of a run of one.
     void encoderEnded(Desktop::EncoderResult result, int sizeKb);
     void requestAbort() { m_abort = true; }
     bool abortRequested() const { return m_abort; }
-    bool waitingForEncoder() const { return m_phase == Phase::AwaitEncoder; }
+    int lanes() const { return int(m_lanes.size()); }
+    bool waitingForEncoder() const { return waitingLane() >= 0; }
+    bool waitingForEncoder(int lane) const;
+    // The first lane whose encoder runs; -1 for none.
+    int waitingLane() const;
     bool finished() const { return m_phase == Phase::Finished; }
 
     // Segments the run looks at: OPV, with cells of more than 10 frames, replanned.
     static bool isEligible(const Segment &segment);
     int eligibleCount() const { return m_eligibleCount; }
-    // 1-based position of the current segment among the eligible ones; 0 before the first.
-    int segmentOrdinal() const { return m_ordinal; }
-    int currentSegment() const { return m_segment; }
-    // Trials run so far for the current segment, over both passes.
-    int segmentTrials() const;
+
+    // For the progress line: the segments being searched, in the order they started; when none
+    // is (between two segments), the one that ended last. Empty before the first segment.
+    struct Active {
+        int segment = 0;    // index in the project
+        int ordinal = 0;    // 1-based position among the eligible segments
+        int trials = 0;     // measured so far, over both passes
+        bool encoding = false;
+        bool ended = false; // the last one, shown between two segments
+    };
+    std::vector<Active> activeSegments() const;
+    int segmentsDone() const { return m_segmentsDone; }
+    int trialsOfDoneSegments() const { return m_trialsOfDoneSegments; }
     const std::vector<SegmentPrediction> &results() const { return m_results; }
 
 private:
-    enum class Phase { Prepare, NextSegment, StartPass, Trial, AwaitEncoder, Measured, PassEnded, Done, Finished };
+    // One segment's search, from its first line to its Q factor.
+    struct Lane {
+        enum class Phase { Idle, StartPass, Trial, AwaitEncoder, Measured, PassEnded };
+        Phase phase = Phase::Idle;
+        std::size_t record = 0; // in m_results
+        int segment = -1;
+        int ordinal = 0;
+        int passNumber = 0; // 1, or 2 for the verification of a double pass
+        int rangeOffset = 0;
+        int firstPassQ = 0;
+        SampleFiles files;
+
+        // The pass being run.
+        int q0 = 0;
+        int sampled = 0; // N
+        int desiredKb = 0;
+        int qt = 0;
+        double prevErr = 100.0;
+        double err = 0.0;
+        int trialCounter = 1;
+        int result = 0;
+        std::set<int> tested; // Q factors encoded in this pass, the one before the last among them
+        std::vector<std::string> listLines;
+        Desktop::EncoderResult encoderResult = Desktop::EncoderResult::Finished;
+        int sizeKb = 0;
+        std::vector<std::string> held; // the segment's log lines, with several lanes
+    };
+    enum class Phase { Prepare, Running, Done, Finished };
 
     void advance();
     void prepare();
-    void nextSegment();
-    void startPass();
-    void trial();
-    void measured();
-    void passEnded();
-    void endPass(int result);
-    void endSegment(int q);
-    void log(std::string line);
+    // One piece of work of some lane, or a new segment for an idle one. False when every
+    // busy lane waits for its encoder.
+    bool work();
+    bool startNextSegment(Lane &lane);
+    void startPass(Lane &lane);
+    void trial(Lane &lane);
+    void measured(Lane &lane);
+    void passEnded(Lane &lane);
+    void endPass(Lane &lane, int result);
+    void endSegment(Lane &lane, int q);
+    void log(Lane &lane, std::string line);
+    void emitLog(std::string line);
+    int trialsOf(const Lane &lane) const;
 
     Project &m_project;
     AppSettings m_options;
@@ -113,28 +170,12 @@ private:
     Phase m_phase = Phase::Prepare;
     std::deque<PredictionStep> m_steps;
     std::vector<SegmentPrediction> m_results;
+    std::vector<Lane> m_lanes;
+    int m_candidate = 0; // the first segment index not started yet
     int m_eligibleCount = 0;
-    int m_ordinal = 0;
+    int m_started = 0;
+    int m_segmentsDone = 0;
+    int m_trialsOfDoneSegments = 0;
+    Active m_lastEnded; // ordinal 0 until a segment has ended
     bool m_succeeded = false;
-
-    // The segment being predicted.
-    int m_segment = -1;
-    int m_passNumber = 0; // 1, or 2 for the verification of a double pass
-    int m_rangeOffset = 0;
-    int m_firstPassQ = 0;
-    SampleFiles m_files;
-
-    // The pass being run.
-    int m_q0 = 0;
-    int m_sampled = 0;    // N
-    int m_desiredKb = 0;
-    int m_qt = 0;
-    double m_prevErr = 100.0;
-    double m_err = 0.0;
-    int m_trialCounter = 1;
-    int m_result = 0;
-    std::set<int> m_tested; // Q factors encoded in this pass, the one before the last among them
-    std::vector<std::string> m_listLines;
-    Desktop::EncoderResult m_encoderResult = Desktop::EncoderResult::Finished;
-    int m_sizeKb = 0;
 };

@@ -37,6 +37,7 @@ QWidget *widgetFor(int id, QWidget *parent)
     case Id::OptionsGroup:
     case Id::ProgressGroup: return new QGroupBox(parent);
     case Id::SampleSizeEdit:
+    case Id::ParallelEncodersEdit:
     case Id::SafetyMarginEdit:
     case Id::GopsPerRangeEdit: return new QLineEdit(parent);
     case Id::DoublePassBox:
@@ -60,7 +61,8 @@ QWidget *widgetFor(int id, QWidget *parent)
     default: {
         auto *label = new QLabel(parent);
         const bool rightAligned =
-            id == Id::SampleSizeLabel || id == Id::SafetyMarginLabel || id == Id::GopsPerRangeLabel;
+            id == Id::SampleSizeLabel || id == Id::SafetyMarginLabel || id == Id::GopsPerRangeLabel
+            || id == Id::ParallelEncodersLabel;
         label->setAlignment((rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         return label;
     }
@@ -97,6 +99,7 @@ PredictionView::PredictionView(PredictionDialog &dialog, QWidget *parent)
     b.onTextEdited(Id::SampleSizeEdit, [&d](const std::string &text) { d.sampleSizeTyped(text); });
     b.onTextEdited(Id::SafetyMarginEdit, [&d](const std::string &text) { d.safetyMarginTyped(text); });
     b.onTextEdited(Id::GopsPerRangeEdit, [&d](const std::string &text) { d.gopsPerRangeTyped(text); });
+    b.onTextEdited(Id::ParallelEncodersEdit, [&d](const std::string &text) { d.parallelEncodersTyped(text); });
     b.onChecked(Id::DoublePassBox, [&d](bool checked) { d.doublePassClicked(checked); });
     b.onChecked(Id::MinimizedBox, [&d](bool checked) { d.encodeMinimizedClicked(checked); });
     b.onRowSelected(Id::SegmentList, [&d](int row) { d.entrySelected(row); });
@@ -115,12 +118,6 @@ PredictionView::PredictionView(PredictionDialog &dialog, QWidget *parent)
 
     m_ticker->setInterval(1000);
     connect(m_ticker, &QTimer::timeout, this, [this] { render(); });
-    connect(&m_encoder, &QProcess::finished, this,
-            [this] { binder().run([this] { encoderEnded(Desktop::EncoderResult::Finished); }); });
-    connect(&m_encoder, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            binder().run([this] { encoderEnded(Desktop::EncoderResult::CouldNotStart); });
-    });
 
     finishLayout(PredictionDialog::title, PredictionDialog::width, PredictionDialog::height);
     // A font wider than the one the window was drawn for must not clip a caption: the label
@@ -141,8 +138,29 @@ PredictionView::PredictionView(PredictionDialog &dialog, QWidget *parent)
 
 PredictionView::~PredictionView()
 {
-    if (m_encoder.state() != QProcess::NotRunning)
-        m_encoder.waitForFinished(-1);
+    for (const std::unique_ptr<QProcess> &process : m_encoders) {
+        if (process && process->state() != QProcess::NotRunning) {
+            process->disconnect(this);
+            process->waitForFinished(-1);
+        }
+    }
+}
+
+QProcess &PredictionView::encoder(int lane)
+{
+    if (std::size_t(lane) >= m_encoders.size())
+        m_encoders.resize(std::size_t(lane) + 1);
+    std::unique_ptr<QProcess> &process = m_encoders[std::size_t(lane)];
+    if (!process) {
+        process = std::make_unique<QProcess>();
+        connect(process.get(), &QProcess::finished, this,
+                [this, lane] { binder().run([this, lane] { encoderEnded(lane, Desktop::EncoderResult::Finished); }); });
+        connect(process.get(), &QProcess::errorOccurred, this, [this, lane](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                binder().run([this, lane] { encoderEnded(lane, Desktop::EncoderResult::CouldNotStart); });
+        });
+    }
+    return *process;
 }
 
 bool PredictionView::run(PredictionDialog &dialog, QWidget *parent)
@@ -158,36 +176,42 @@ void PredictionView::continueRun()
         const PredictionStep step = m_dialog.nextStep();
         switch (step.kind) {
         case PredictionStep::Kind::Log: continue; // already in the log
-        case PredictionStep::Kind::RunEncoder: startEncoder(step.encoder); return;
-        case PredictionStep::Kind::Finished:
-        case PredictionStep::Kind::None: m_ticker->stop(); return;
+        // With parallel encoders the next lane may have a trial to start as well.
+        case PredictionStep::Kind::RunEncoder: startEncoder(step.lane, step.encoder); continue;
+        case PredictionStep::Kind::Finished: m_ticker->stop(); return;
+        case PredictionStep::Kind::None:
+            if (m_dialog.state() != PredictionDialog::State::Running
+                && m_dialog.state() != PredictionDialog::State::AbortRequested)
+                m_ticker->stop();
+            return;
         }
     }
 }
 
-void PredictionView::startEncoder(const EncoderCommand &command)
+void PredictionView::startEncoder(int lane, const EncoderCommand &command)
 {
+    QProcess &process = encoder(lane);
     const ProgramStart start = wineCommand(command.program, command.arguments);
     QStringList arguments;
     for (const std::string &argument : start.arguments)
         arguments << QString::fromStdString(argument);
-    m_encoder.setWorkingDirectory(QString::fromStdString(command.workingFolder));
+    process.setWorkingDirectory(QString::fromStdString(command.workingFolder));
 #ifdef Q_OS_WIN
     const bool minimized = command.minimized;
-    m_encoder.setCreateProcessArgumentsModifier([minimized](QProcess::CreateProcessArguments *args) {
+    process.setCreateProcessArgumentsModifier([minimized](QProcess::CreateProcessArguments *args) {
         args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
         args->startupInfo->wShowWindow = minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
     });
 #endif
     // What the encoder prints is of no use here (its output file is what counts), and an
     // unread pipe would stall it.
-    m_encoder.setStandardOutputFile(QProcess::nullDevice());
-    m_encoder.setStandardErrorFile(QProcess::nullDevice());
-    m_encoder.start(QString::fromStdString(start.program), arguments);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(QString::fromStdString(start.program), arguments);
 }
 
-void PredictionView::encoderEnded(Desktop::EncoderResult result)
+void PredictionView::encoderEnded(int lane, Desktop::EncoderResult result)
 {
-    m_dialog.encoderFinished(result);
+    m_dialog.encoderFinished(lane, result);
     continueRun();
 }

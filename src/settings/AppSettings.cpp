@@ -5,6 +5,7 @@
 #include "common/TextFile.h"
 #include "platform/Desktop.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -75,6 +76,7 @@ void loadSettings(AppSettings &settings, const std::string &settingsFolder)
     if (!reader.open(settingsFilePath(settingsFolder))) {
         settings.mediaPlayerPath.clear();
     } else {
+        settings.parallelEncoders = 1;
         std::string line;
         // An empty line ends the settings; whatever follows it is not ours.
         while (reader.next(line) && !line.empty()) {
@@ -100,6 +102,8 @@ void loadSettings(AppSettings &settings, const std::string &settingsFolder)
                 settings.doublePass = leadingInt(value) != 0;
             else if (key == "mediaplayer")
                 settings.mediaPlayerPath = value;
+            else if (key == "opv_parallel_encoders")
+                settings.parallelEncoders = std::max(leadingInt(value), 1);
         }
         if (reader.failed())
             settings.mediaPlayerPath.clear();
@@ -119,6 +123,8 @@ bool saveSettings(const AppSettings &settings, const std::string &settingsFolder
         writer.writeLine("opv_sample_size=" + realText(settings.sampleSize));
         writer.writeLine(settings.encodeMinimized ? "opv_encode_minimized=1" : "opv_encode_minimized=0");
         writer.writeLine(settings.doublePass ? "opv_double_pass=1" : "opv_double_pass=0");
+        if (settings.parallelEncoders > 1)
+            writer.writeLine(cformat("opv_parallel_encoders=%d", settings.parallelEncoders));
         if (writer.commit())
             return true;
     }

@@ -15,6 +15,10 @@ struct AppSettings {
     bool encodeMinimized = false; // "opv_encode_minimized"
     bool doublePass = false;      // "opv_double_pass"
     std::string testScriptPath;   // not stored: the preview script beside the settings file
+    // "opv_parallel_encoders": segments predicted at once, each with its own encoder. A file
+    // without the key (or without a number of 1 or more there) means 1, and 1 is not written,
+    // so the file of a user who never changed it stays as it was.
+    int parallelEncoders = 1;
 };
 
 // `settingsFolder` is the folder that holds Tavro.ini, test.avs and Filters.txt; a missing

@@ -8,19 +8,36 @@ namespace {
 
 constexpr UINT encoderEndedMessage = WM_APP + 2;
 
-void CALLBACK processEnded(PVOID dialog, BOOLEAN)
+void CALLBACK processEnded(PVOID context, BOOLEAN)
 {
-    PostMessageW(static_cast<HWND>(dialog), encoderEndedMessage, 0, 0);
+    const auto *lane = static_cast<const PredictionWindow::Lane *>(context);
+    PostMessageW(lane->window, encoderEndedMessage, WPARAM(lane->index), 0);
 }
 
 } // namespace
 
+PredictionWindow::PredictionWindow(PredictionDialog &window) : m_window(window)
+{
+    for (std::size_t i = 0; i < m_lanes.size(); ++i)
+        m_lanes[i].index = int(i);
+}
+
 PredictionWindow::~PredictionWindow()
 {
-    if (m_wait)
-        UnregisterWaitEx(m_wait, INVALID_HANDLE_VALUE);
-    if (m_process)
-        CloseHandle(m_process);
+    for (Lane &lane : m_lanes) {
+        if (lane.wait)
+            UnregisterWaitEx(lane.wait, INVALID_HANDLE_VALUE);
+        if (lane.process)
+            CloseHandle(lane.process);
+    }
+}
+
+bool PredictionWindow::encoding() const
+{
+    for (const Lane &lane : m_lanes)
+        if (lane.process)
+            return true;
+    return false;
 }
 
 void PredictionWindow::bind(DialogBinder &binder)
@@ -31,6 +48,7 @@ void PredictionWindow::bind(DialogBinder &binder)
     binder.onText(Id::SampleSizeEdit, [&w](const std::string &text) { w.sampleSizeTyped(text); })
         .onText(Id::SafetyMarginEdit, [&w](const std::string &text) { w.safetyMarginTyped(text); })
         .onText(Id::GopsPerRangeEdit, [&w](const std::string &text) { w.gopsPerRangeTyped(text); })
+        .onText(Id::ParallelEncodersEdit, [&w](const std::string &text) { w.parallelEncodersTyped(text); })
         .onCheck(Id::DoublePassBox, [&w](bool checked) { w.doublePassClicked(checked); })
         .onCheck(Id::MinimizedBox, [&w](bool checked) { w.encodeMinimizedClicked(checked); })
         .onRow(Id::SegmentList, [&w](int row) { w.entrySelected(row); })
@@ -44,7 +62,7 @@ void PredictionWindow::bind(DialogBinder &binder)
         .onClick(Id::SaveButton, [&w] { w.saveClicked(); })
         .onClick(Id::CancelButton, [&w] { w.cancelClicked(); });
     binder.afterCommand([this] {
-        if (m_window.result() != PredictionDialog::Result::Open && !m_process)
+        if (m_window.result() != PredictionDialog::Result::Open && !encoding())
             close(m_window.result() == PredictionDialog::Result::Save ? IDOK : IDCANCEL);
     });
 }
@@ -57,11 +75,12 @@ bool PredictionWindow::command(int id)
     return true;
 }
 
-bool PredictionWindow::message(UINT message, WPARAM, LPARAM)
+bool PredictionWindow::message(UINT message, WPARAM wParam, LPARAM)
 {
     if (message != encoderEndedMessage)
         return false;
-    binder().run([this] { encoderEnded(); });
+    const int lane = int(wParam);
+    binder().run([this, lane] { encoderEnded(lane); });
     return true;
 }
 
@@ -72,9 +91,9 @@ void PredictionWindow::advance()
         switch (step.kind) {
         case PredictionStep::Kind::Log: continue;
         case PredictionStep::Kind::RunEncoder:
-            if (startEncoder(step.encoder))
-                return;
-            m_window.encoderFinished(Desktop::EncoderResult::CouldNotStart);
+            // With parallel encoders the next lane may have a trial to start as well.
+            if (!startEncoder(step.lane, step.encoder))
+                m_window.encoderFinished(step.lane, Desktop::EncoderResult::CouldNotStart);
             continue;
         case PredictionStep::Kind::Finished:
         case PredictionStep::Kind::None: return;
@@ -82,8 +101,11 @@ void PredictionWindow::advance()
     }
 }
 
-bool PredictionWindow::startEncoder(const EncoderCommand &command)
+bool PredictionWindow::startEncoder(int laneIndex, const EncoderCommand &command)
 {
+    if (laneIndex < 0 || std::size_t(laneIndex) >= m_lanes.size() || m_lanes[std::size_t(laneIndex)].process)
+        return false;
+    Lane &lane = m_lanes[std::size_t(laneIndex)];
     // "\"CCE\" -ecl \"list\" -batch", in the prediction folder.
     std::string line = "\"" + command.program + "\"";
     for (const std::string &argument : command.arguments)
@@ -99,29 +121,35 @@ bool PredictionWindow::startEncoder(const EncoderCommand &command)
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process))
         return false;
     CloseHandle(process.hThread);
-    m_process = process.hProcess;
-    if (!RegisterWaitForSingleObject(&m_wait, m_process, &processEnded, handle(), INFINITE,
+    lane.process = process.hProcess;
+    lane.window = handle();
+    if (!RegisterWaitForSingleObject(&lane.wait, lane.process, &processEnded, &lane, INFINITE,
                                      WT_EXECUTEONLYONCE)) {
         // Without the wait, the end is awaited here; the window does not repaint meanwhile.
-        WaitForSingleObject(m_process, INFINITE);
-        PostMessageW(handle(), encoderEndedMessage, 0, 0);
+        lane.wait = nullptr;
+        WaitForSingleObject(lane.process, INFINITE);
+        PostMessageW(handle(), encoderEndedMessage, WPARAM(laneIndex), 0);
     }
     return true;
 }
 
-void PredictionWindow::encoderEnded()
+void PredictionWindow::encoderEnded(int laneIndex)
 {
-    if (!m_process)
+    if (laneIndex < 0 || std::size_t(laneIndex) >= m_lanes.size())
         return;
-    if (m_wait) {
-        UnregisterWaitEx(m_wait, INVALID_HANDLE_VALUE);
-        m_wait = nullptr;
+    Lane &lane = m_lanes[std::size_t(laneIndex)];
+    if (!lane.process)
+        return;
+    if (lane.wait) {
+        UnregisterWaitEx(lane.wait, INVALID_HANDLE_VALUE);
+        lane.wait = nullptr;
     }
     DWORD exitCode = 0;
-    const bool known = GetExitCodeProcess(m_process, &exitCode);
-    CloseHandle(m_process);
-    m_process = nullptr;
-    m_window.encoderFinished(known ? Desktop::EncoderResult::Finished : Desktop::EncoderResult::CouldNotGetExitCode);
+    const bool known = GetExitCodeProcess(lane.process, &exitCode);
+    CloseHandle(lane.process);
+    lane.process = nullptr;
+    m_window.encoderFinished(laneIndex, known ? Desktop::EncoderResult::Finished
+                                              : Desktop::EncoderResult::CouldNotGetExitCode);
     advance();
 }
 

@@ -750,6 +750,58 @@ TEST(Cli, PredictGoesOnWhenTheEncoderHasEndedThoughItsOutputIsStillOpen)
 // says why; a save that was killed half way is reported by show, which writes nothing, and
 // repaired by plan.
 
+TEST(Cli, PredictWithParallelEncodersSavesTheSameEclAsOneAtATime)
+{
+    // Five OPV segments in two title sets, each made replanned by the OPV button.
+    GeneratorOptions options;
+    options.segments = 5;
+    options.opvEvery = 1;
+    TempFolder config; // the settings file's value is refused by the window's range
+    std::filesystem::create_directories(config.path() + "/Tavro/Tavro");
+    std::ofstream(config.path() + "/Tavro/Tavro/Tavro.ini") << "opv_parallel_encoders=17\r\n";
+    const std::string environment = "XDG_CONFIG_HOME=" + quoted(config.path()) + " FAKE_CCE_DELAY_MS=50";
+    std::string firstEcl, firstLog;
+    for (const char *parallel : {"1", "2", "from the settings file"}) {
+        SCOPED_TRACE(parallel);
+        TempFolder folder;
+        std::string inf, error;
+        ASSERT_TRUE(generateProject(options, folder.path(), &inf, &error)) << error;
+        const std::string ecl = inf.substr(0, inf.size() - 3) + "ECL";
+        const std::string eclBefore = readBytes(ecl);
+        std::vector<std::string> args = {"plan", inf, "--hide", "off"};
+        for (int i = 0; i < options.segments; ++i)
+            args.insert(args.end(), {"--opv", seg(i)});
+        args.insert(args.end(), {"--save", "--predict", "--cce", TAVRO_FAKE_CCE});
+        if (std::string(parallel).size() == 1)
+            args.insert(args.end(), {"--parallel", parallel});
+        const CliRun run = runCli(args, environment);
+        if (std::string(parallel).size() > 1) {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find("Please enter an integer between 1 and 16."), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("refused opv_parallel_encoders="), std::string::npos) << run.err;
+            EXPECT_EQ(readBytes(ecl), eclBefore);
+            continue;
+        }
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(lines(run.err).back(), "Settings Saved");
+        // The ECL names the project's folder, which differs from run to run.
+        std::string saved = readBytes(ecl);
+        for (std::size_t at; (at = saved.find(folder.path())) != std::string::npos;)
+            saved.replace(at, folder.path().size(), "DIR");
+        if (firstEcl.empty()) {
+            firstEcl = saved;
+            firstLog = run.err;
+            EXPECT_NE(readBytes(ecl), eclBefore);
+        } else {
+            EXPECT_EQ(saved, firstEcl);
+            EXPECT_EQ(lines(run.err).size(), lines(firstLog).size()); // the same lines, by segment
+        }
+    }
+    const CliRun refused = runCli({"plan", "x.INF", "--save", "--predict", "--parallel", "0"}, environment);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("Please enter an integer between 1 and 16."), std::string::npos) << refused.err;
+}
+
 TEST(Cli, ASaveThatCannotFinishLeavesThePairAndAnInterruptedOneIsReportedThenRepaired)
 {
     Demo demo;

@@ -128,6 +128,25 @@ private slots:
         QCOMPARE(h.desktop.lastMessage(), std::string("Settings Saved"));
     }
 
+    void theParallelEncodersFieldReachesTheRunAndTheSettingsFile()
+    {
+        Harness h;
+        const bool opened = h.save([&](QDialog &child) {
+            auto *parallel = in<QLineEdit>(child, PId::ParallelEncodersEdit);
+            QCOMPARE(parallel->text(), QString("1"));
+            parallel->selectAll();
+            QTest::keyClicks(parallel, "3");
+            in<QPushButton>(child, PId::PredictButton)->click();
+            QVERIFY(!parallel->isEnabled());
+            auto *save = in<QPushButton>(child, PId::SaveButton);
+            QVERIFY(QTest::qWaitFor([&] { return save->isEnabled(); }, 60000));
+            save->click();
+        });
+        QVERIFY(opened);
+        QCOMPARE(h.settings.parallelEncoders, 3);
+        QVERIFY(contents(h.settingsFolder.file("Tavro.ini")).find("opv_parallel_encoders=3\r\n") != std::string::npos);
+    }
+
     void abortWaitsForTheEncoderAndCancelLeavesTheProjectFilesAlone()
     {
         Harness h;

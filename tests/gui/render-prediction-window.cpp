@@ -1,6 +1,7 @@
 // Renders OPV Prediction after a finished run, opened by the main window's save on the demo
-// project with its OPV segment replanned and tools/fake-cce as the encoder:
-//   render-prediction-window <file.png>
+// project with its OPV segment replanned and tools/fake-cce as the encoder, and optionally
+// also while the run goes on (an encoder running, the log partly filled):
+//   render-prediction-window <done.png> [<running.png>]
 // Run on the offscreen platform (QT_QPA_PLATFORM=offscreen) by scripts/screenshots.
 #include "app/MainWindowView.h"
 
@@ -14,7 +15,9 @@
 #include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLabel>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <cstdio>
@@ -22,10 +25,14 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: render-prediction-window <file.png>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: render-prediction-window <done.png> [<running.png>]\n");
         return 2;
     }
+    const bool running = argc == 3;
+    // Each trial takes a while, so that the run can be caught between two of them.
+    if (running)
+        qputenv("FAKE_CCE_DELAY_MS", "700");
     TempFolder projectFolder;
     TempFolder settingsFolder;
     std::string inf;
@@ -50,6 +57,21 @@ int main(int argc, char *argv[])
     auto *bitrate = qobject_cast<QLineEdit *>(view.control(MainWindow::BitrateEdit));
     bitrate->setText(QString::number(bitrate->text().toInt() - 500));
     emit bitrate->editingFinished();
+    if (running) {
+        // Three more segments switched to OPV, for a run of two parallel encoders.
+        auto *list = qobject_cast<QListWidget *>(view.control(MainWindow::SegmentList));
+        auto *opv = qobject_cast<QAbstractButton *>(view.control(MainWindow::OpvRadio));
+        int more = 0;
+        for (int row = 0; row < list->count() && more < 3; ++row) {
+            if (row == 1)
+                continue;
+            list->setCurrentRow(row);
+            if (opv->isEnabled() && !opv->isChecked()) {
+                opv->click();
+                ++more;
+            }
+        }
+    }
 
     bool shot = false;
     setChildDialogDriver([&](QDialog &child) {
@@ -57,7 +79,27 @@ int main(int argc, char *argv[])
         auto *save = child.findChild<QPushButton *>(QString("id%1").arg(PredictionDialog::SaveButton));
         if (!predict || !save)
             return;
+        if (running) {
+            auto *parallel = child.findChild<QLineEdit *>(QString("id%1").arg(PredictionDialog::ParallelEncodersEdit));
+            parallel->setText("2");
+            emit parallel->textEdited(parallel->text());
+        }
         predict->click();
+        if (running) {
+            // Caught while two encoders run, after the first segment has ended: its lines in
+            // the log, the two segments running on the line under it, Abort offered.
+            auto *log = child.findChild<QPlainTextEdit *>(QString("id%1").arg(PredictionDialog::LogBox));
+            auto *progress = child.findChild<QLabel *>(QString("id%1").arg(PredictionDialog::ProgressLine));
+            const auto caught = [&] {
+                return log->toPlainText().contains("*** Using Q factor") && progress->text().startsWith("Segments ");
+            };
+            const QDeadlineTimer deadline(60000);
+            while (!caught() && !deadline.hasExpired())
+                app.processEvents(QEventLoop::WaitForMoreEvents, 20);
+            app.processEvents();
+            if (!caught() || !child.grab().save(QString::fromLocal8Bit(argv[2])))
+                return;
+        }
         const QDeadlineTimer deadline(60000);
         while (!save->isEnabled() && !deadline.hasExpired())
             app.processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -72,5 +114,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("%s\n", argv[1]);
+    if (running)
+        std::printf("%s\n", argv[2]);
     return 0;
 }

@@ -87,6 +87,7 @@ TEST(PredictionDialog, PredictRefusesOptionsOutOfRangeWithTheFieldsMessage)
         const char *sampleSize, *safetyMargin, *gopsPerRange;
         const char *message;
         int focus;
+        const char *parallel = "1";
     };
     const Case cases[] = {
         {"0.05", "0", "1", "Please enter a number between 0.1 and 100.", Id::SampleSizeEdit},
@@ -95,6 +96,9 @@ TEST(PredictionDialog, PredictRefusesOptionsOutOfRangeWithTheFieldsMessage)
         {"1", "x", "1", "Please enter a number.", Id::SafetyMarginEdit},
         {"1", "0", "1.5", "Please enter an integer.", Id::GopsPerRangeEdit},
         {"0.05", "60", "0", "Please enter an integer between 1 and 9999.", Id::GopsPerRangeEdit}, // first in order
+        {"1", "0", "1", "Please enter an integer between 1 and 16.", Id::ParallelEncodersEdit, "17"},
+        {"1", "0", "1", "Please enter an integer between 1 and 16.", Id::ParallelEncodersEdit, "0"},
+        {"1", "0", "1", "Please enter an integer.", Id::ParallelEncodersEdit, "two"},
     };
     for (const Case &c : cases) {
         PredictionProject p({5000});
@@ -102,6 +106,7 @@ TEST(PredictionDialog, PredictRefusesOptionsOutOfRangeWithTheFieldsMessage)
         dialog.sampleSizeTyped(c.sampleSize);
         dialog.safetyMarginTyped(c.safetyMargin);
         dialog.gopsPerRangeTyped(c.gopsPerRange);
+        dialog.parallelEncodersTyped(c.parallel);
         EXPECT_FALSE(dialog.predictClicked());
         EXPECT_EQ(p.desktop.messageTexts(), std::vector<std::string>{c.message});
         EXPECT_EQ(dialog.focusControl(), c.focus);

@@ -153,3 +153,125 @@ TEST(PredictionRun, PassesThatCannotRunLeaveTheSegmentNotCalculated)
         EXPECT_EQ(p.desktop.lastMessage(), c.message);
     }
 }
+
+namespace {
+
+// A run driven to its end by an encoder whose sample sizes follow a fixed model of Q, the
+// sampled frames and the segment's content (harder for some Vob-IDs). The encoder runs handed
+// out are answered newest first or oldest first, so that lanes end out of order.
+struct LaneTrace {
+    std::vector<std::string> log;
+    int mostAtOnce = 0;
+    bool sharedFiles = false; // two encoders at once on one list or output
+    bool succeeded = false;
+};
+
+LaneTrace runModelled(PredictionRun &run, bool newestFirst, int abortWhenRunning = 0)
+{
+    LaneTrace trace;
+    std::vector<PredictionStep> running;
+    for (;;) {
+        const PredictionStep step = run.next();
+        if (step.kind == PredictionStep::Kind::Log) {
+            trace.log.push_back(step.line);
+        } else if (step.kind == PredictionStep::Kind::RunEncoder) {
+            for (const PredictionStep &other : running)
+                trace.sharedFiles = trace.sharedFiles || other.encoder.arguments[1] == step.encoder.arguments[1]
+                                    || other.encoder.outputPath == step.encoder.outputPath;
+            running.push_back(step);
+            trace.mostAtOnce = std::max(trace.mostAtOnce, int(running.size()));
+        } else if (step.kind == PredictionStep::Kind::None && !running.empty()) {
+            if (abortWhenRunning > 0 && int(running.size()) == abortWhenRunning)
+                run.requestAbort();
+            const auto answered = newestFirst ? running.end() - 1 : running.begin();
+            const EncoderCommand &c = answered->encoder;
+            const int vobId = std::stoi(c.outputPath.substr(c.outputPath.find("VobID_") + 6, 4));
+            const double complexity = 0.6 + 0.2 * (vobId % 4);
+            const double bytes = c.sampledFrames * 25000.0 * complexity * std::pow(22.0 / c.qFactor, 0.8);
+            run.encoderEnded(answered->lane, Desktop::EncoderResult::Finished, int(bytes / 1024));
+            running.erase(answered);
+        } else {
+            EXPECT_EQ(step.kind, PredictionStep::Kind::Finished);
+            trace.succeeded = step.succeeded;
+            return trace;
+        }
+    }
+}
+
+// The log cut into the blocks of its segments, each from its "=== Running prediction" line.
+std::vector<std::vector<std::string>> segmentBlocks(const std::vector<std::string> &log)
+{
+    std::vector<std::vector<std::string>> blocks;
+    for (const std::string &line : log) {
+        if (blocks.empty() || line.rfind("=== Running prediction", 0) == 0)
+            blocks.emplace_back();
+        blocks.back().push_back(line);
+    }
+    return blocks;
+}
+
+} // namespace
+
+TEST(PredictionRun, ParallelLanesFindTheSameQFactorsAndKeepEachSegmentsLinesTogether)
+{
+    const std::vector<int> bitrates = {5000, 3000, 7000, 4200, 6100, 2500, 5600};
+    struct Case {
+        int lanes;
+        bool doublePass;
+        bool newestFirst;
+    };
+    const Case cases[] = {
+        {2, false, false}, {2, true, true}, {3, false, true}, {3, true, false}, {16, true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(cformat("%d lanes, %s pass, %s first", c.lanes, c.doublePass ? "double" : "single",
+                             c.newestFirst ? "newest" : "oldest"));
+        PredictionProject one(bitrates, 20000);
+        one.settings.doublePass = c.doublePass;
+        PredictionRun alone(one.project, one.settings, one.desktop);
+        const LaneTrace reference = runModelled(alone, false);
+        EXPECT_EQ(reference.mostAtOnce, 1);
+
+        PredictionProject many(bitrates, 20000);
+        many.settings.doublePass = c.doublePass;
+        many.settings.parallelEncoders = c.lanes;
+        PredictionRun run(many.project, many.settings, many.desktop);
+        EXPECT_EQ(run.lanes(), c.lanes);
+        const LaneTrace trace = runModelled(run, c.newestFirst);
+
+        EXPECT_TRUE(trace.succeeded);
+        EXPECT_EQ(trace.mostAtOnce, std::min(c.lanes, int(bitrates.size())));
+        EXPECT_FALSE(trace.sharedFiles);
+        for (int i = 0; i <= many.project.lastSegmentIndex(); ++i) {
+            EXPECT_GT(one.project.segment(i).settings.opvQFactor, 0) << i;
+            EXPECT_EQ(many.project.segment(i).settings.opvQFactor, one.project.segment(i).settings.opvQFactor) << i;
+            EXPECT_EQ(run.results().at(std::size_t(i)).segmentIndex, i); // in segment order
+        }
+        // Every segment's block is the one a single lane writes, whole; only their order differs.
+        std::vector<std::vector<std::string>> blocks = segmentBlocks(trace.log);
+        std::vector<std::vector<std::string>> expected = segmentBlocks(reference.log);
+        ASSERT_EQ(blocks.size(), bitrates.size());
+        std::sort(blocks.begin(), blocks.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(blocks, expected);
+    }
+}
+
+TEST(PredictionRun, AnAbortWithSeveralLanesStartsNothingMoreAndLetsTheRunningTrialsEnd)
+{
+    PredictionProject p({5000, 3000, 7000, 4200, 6100}, 20000);
+    p.settings.parallelEncoders = 3;
+    PredictionRun run(p.project, p.settings, p.desktop);
+    // Aborted while three encoders run: they end, and nothing starts after them.
+    const LaneTrace trace = runModelled(run, false, 3);
+    EXPECT_FALSE(trace.succeeded);
+    const std::vector<std::vector<std::string>> blocks = segmentBlocks(trace.log);
+    ASSERT_EQ(blocks.size(), 3u);
+    for (const std::vector<std::string> &block : blocks) {
+        ASSERT_GE(block.size(), 2u);
+        EXPECT_EQ(std::vector<std::string>(block.end() - 2, block.end()),
+                  (std::vector<std::string>{"=== Prediction aborted", "=== Q Factor not calculated"}));
+        EXPECT_EQ(linesStarting(block, "--- Testinq Q factor").size(), 1u);
+    }
+    EXPECT_EQ(run.results().size(), 3u);
+}

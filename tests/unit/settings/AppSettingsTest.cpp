@@ -72,6 +72,37 @@ TEST(AppSettingsFile, WritesSevenLinesAndRealsComeBackUnchanged)
     EXPECT_TRUE(desktop.messages.empty());
 }
 
+TEST(AppSettingsFile, ParallelEncodersAreOneUnlessTheFileSaysMoreAndOneIsNotWritten)
+{
+    struct Case {
+        const char *line; // in the file after the seven lines; nothing: none
+        int read;
+        bool written; // saving what was read writes the key
+    };
+    const Case cases[] = {
+        {nullptr, 1, false},
+        {"opv_parallel_encoders=4", 4, true},
+        {"opv_parallel_encoders=1", 1, false},
+        {"opv_parallel_encoders=0", 1, false},
+        {"opv_parallel_encoders=-2", 1, false},
+        {"opv_parallel_encoders=many", 1, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.line ? c.line : "no key");
+        TempFolder folder;
+        FakeDesktop desktop;
+        const std::string seven = crlf({"mediaplayer=", "cce_path=cce", "opv_gops_per_range=1", "opv_safety_margin=0",
+                                        "opv_sample_size=1", "opv_encode_minimized=0", "opv_double_pass=0"});
+        folder.write("Tavro.ini", seven + (c.line ? crlf({c.line}) : ""));
+        AppSettings s;
+        s.parallelEncoders = 9; // what the file does not say is 1, not what was there
+        loadSettings(s, folder.path());
+        EXPECT_EQ(s.parallelEncoders, c.read);
+        ASSERT_TRUE(saveSettings(s, folder.path(), desktop));
+        EXPECT_EQ(readBytes(folder.file("Tavro.ini")), c.written ? seven + crlf({c.line}) : seven);
+    }
+}
+
 TEST(AppSettingsFile, UnwritableFolderIsReported)
 {
     TempFolder folder;
