@@ -2,100 +2,49 @@
 // segment replanned, run with tools/fake-cce as the encoder. The search's rules are the core
 // tests' business; these check the wiring: the save opens the window, PREDICT runs the encoder
 // and the log fills, Save lets the save write the Q factor, Cancel abandons it.
-#include "app/MainWindowView.h"
+#include "MainWindowHarness.h"
 
-#include "ProjectGenerator.h"
 #include "prediction/PredictionDialog.h"
-#include "settings/AppSettings.h"
-#include "support/FakeDesktop.h"
-#include "support/TempFolder.h"
 
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
-
-#include <fstream>
-#include <functional>
-#include <memory>
-#include <sstream>
 
 using Id = MainWindow::Id;
 using PId = PredictionDialog::Id;
 
 namespace {
 
-std::string contents(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The main window over the demo project (seed 1), whose row 1 is an OPV segment, replanned
-// by a bitrate typed into the main window. The encoder is fake-cce.
-struct Harness {
-    TempFolder projectFolder;
-    TempFolder settingsFolder;
-    FakeDesktop desktop;
-    AppSettings settings;
-    Project project;
-    MainWindow window{project, desktop, settings, settingsFolder.path()};
-    std::unique_ptr<MainWindowView> view;
-    std::string inf;
+// The main window over the demo project, whose row 1 is an OPV segment, replanned by a bitrate
+// typed into the main window. The encoder is fake-cce.
+struct Harness : MainWindowHarness<> {
     std::string infBefore;
     std::string eclBefore;
 
     Harness()
     {
-        std::string error;
-        if (!generateProject(demoOptions(1), projectFolder.path(), &inf, &error))
-            qFatal("cannot write the demo project: %s", error.c_str());
         settings.ccePath = TAVRO_FAKE_CCE;
-        view = std::make_unique<MainWindowView>(window);
-        view->show();
-        desktop.chosenFiles.push_back(inf);
-        click(Id::LoadButton);
-        infBefore = contents(inf);
-        eclBefore = contents(project.eclPath());
-
-        auto *list = qobject_cast<QListWidget *>(view->control(Id::SegmentList));
-        list->setCurrentRow(1);
+        loadDemo();
+        infBefore = readBytes(inf);
+        eclBefore = readBytes(project.eclPath());
+        selectRow(1);
         click(Id::AutosizedBox); // planned by hand: its bitrate field takes a value
-        auto *bitrate = qobject_cast<QLineEdit *>(view->control(Id::BitrateEdit));
-        bitrate->setText(QString::number(bitrate->text().toInt() - 500));
-        QTest::keyClick(bitrate, Qt::Key_Return);
+        auto *bitrate = w<QLineEdit>(Id::BitrateEdit);
+        type(bitrate, QString::number(bitrate->text().toInt() - 500));
         if (!project.segment(window.currentSegment()).replanned)
             qFatal("the typed bitrate did not replan the OPV segment");
     }
-    ~Harness() { setChildDialogDriver({}); }
-
-    void click(Id id) const { qobject_cast<QAbstractButton *>(view->control(id))->click(); }
 
     // Presses Save with `drive` working in the window it opens. False when none opened.
     bool save(const std::function<void(QDialog &)> &drive)
     {
         bool ran = false;
-        setChildDialogDriver([&](QDialog &child) {
-            ran = child.windowTitle() == PredictionDialog::title;
+        runWindow(Id::SaveButton, [&](QDialog &child) {
+            ran = ran || child.windowTitle() == PredictionDialog::title;
             drive(child);
         });
-        click(Id::SaveButton);
-        setChildDialogDriver({});
         return ran;
     }
 };
-
-template <typename Widget = QWidget>
-Widget *in(QDialog &child, int id)
-{
-    auto *widget = child.findChild<Widget *>(QString("id%1").arg(id));
-    if (!widget)
-        qFatal("no widget for control %d", id);
-    return widget;
-}
 
 } // namespace
 
@@ -122,7 +71,7 @@ private slots:
         QVERIFY(!log.isEmpty());
         const int q = h.project.segment(segment).settings.opvQFactor;
         QVERIFY(q > 0);
-        const std::string ecl = contents(h.project.eclPath());
+        const std::string ecl = readBytes(h.project.eclPath());
         QVERIFY(ecl != h.eclBefore);
         QVERIFY(ecl.find("opv_q_factor=" + std::to_string(q) + "\r\n") != std::string::npos);
         QCOMPARE(h.desktop.lastMessage(), std::string("Settings Saved"));
@@ -144,7 +93,7 @@ private slots:
         });
         QVERIFY(opened);
         QCOMPARE(h.settings.parallelEncoders, 3);
-        QVERIFY(contents(h.settingsFolder.file("Tavro.ini")).find("opv_parallel_encoders=3\r\n") != std::string::npos);
+        QVERIFY(readBytes(h.settingsFolder.file("Tavro.ini")).find("opv_parallel_encoders=3\r\n") != std::string::npos);
     }
 
     void abortWaitsForTheEncoderAndCancelLeavesTheProjectFilesAlone()
@@ -162,8 +111,8 @@ private slots:
             QVERIFY(!child.isVisible());
         });
         QVERIFY(opened);
-        QCOMPARE(contents(h.inf), h.infBefore);
-        QCOMPARE(contents(h.project.eclPath()), h.eclBefore);
+        QCOMPARE(readBytes(h.inf), h.infBefore);
+        QCOMPARE(readBytes(h.project.eclPath()), h.eclBefore);
     }
 };
 

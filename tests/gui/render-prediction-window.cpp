@@ -3,18 +3,12 @@
 // also while the run goes on (an encoder running, the log partly filled):
 //   render-prediction-window <done.png> [<running.png>]
 // Run on the offscreen platform (QT_QPA_PLATFORM=offscreen) by scripts/screenshots.
-#include "app/MainWindowView.h"
+#include "MainWindowHarness.h"
 
-#include "ProjectGenerator.h"
 #include "prediction/PredictionDialog.h"
-#include "settings/AppSettings.h"
-#include "support/FakeDesktop.h"
-#include "support/TempFolder.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -33,34 +27,19 @@ int main(int argc, char *argv[])
     // Each trial takes a while, so that the run can be caught between two of them.
     if (running)
         qputenv("FAKE_CCE_DELAY_MS", "700");
-    TempFolder projectFolder;
-    TempFolder settingsFolder;
-    std::string inf;
-    std::string error;
-    if (!generateProject(demoOptions(1), projectFolder.path(), &inf, &error)) {
-        std::fprintf(stderr, "cannot write the demo project: %s\n", error.c_str());
-        return 1;
-    }
-
-    FakeDesktop desktop;
-    desktop.chosenFiles.push_back(inf);
-    AppSettings settings;
-    settings.ccePath = TAVRO_FAKE_CCE;
-    settings.doublePass = true;
-    Project project;
-    MainWindow window(project, desktop, settings, settingsFolder.path());
-    MainWindowView view(window);
-    view.show();
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::LoadButton))->click();
-    qobject_cast<QListWidget *>(view.control(MainWindow::SegmentList))->setCurrentRow(1);
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::AutosizedBox))->click();
-    auto *bitrate = qobject_cast<QLineEdit *>(view.control(MainWindow::BitrateEdit));
+    MainWindowHarness<> h;
+    h.settings.ccePath = TAVRO_FAKE_CCE;
+    h.settings.doublePass = true;
+    h.loadDemo();
+    h.selectRow(1);
+    h.click(MainWindow::AutosizedBox);
+    auto *bitrate = h.w<QLineEdit>(MainWindow::BitrateEdit);
     bitrate->setText(QString::number(bitrate->text().toInt() - 500));
     emit bitrate->editingFinished();
     if (running) {
         // Three more segments switched to OPV, for a run of two parallel encoders.
-        auto *list = qobject_cast<QListWidget *>(view.control(MainWindow::SegmentList));
-        auto *opv = qobject_cast<QAbstractButton *>(view.control(MainWindow::OpvRadio));
+        QListWidget *list = h.list();
+        auto *opv = h.w<QAbstractButton>(MainWindow::OpvRadio);
         int more = 0;
         for (int row = 0; row < list->count() && more < 3; ++row) {
             if (row == 1)
@@ -74,13 +53,14 @@ int main(int argc, char *argv[])
     }
 
     bool shot = false;
-    setChildDialogDriver([&](QDialog &child) {
+    // The window's Cancel (the driver leaves it open) abandons the save: the demo stays as made.
+    h.runWindow(MainWindow::SaveButton, [&](QDialog &child) {
         auto *predict = child.findChild<QPushButton *>(QString("id%1").arg(PredictionDialog::PredictButton));
         auto *save = child.findChild<QPushButton *>(QString("id%1").arg(PredictionDialog::SaveButton));
         if (!predict || !save)
             return;
         if (running) {
-            auto *parallel = child.findChild<QLineEdit *>(QString("id%1").arg(PredictionDialog::ParallelEncodersEdit));
+            auto *parallel = in<QLineEdit>(child, PredictionDialog::ParallelEncodersEdit);
             parallel->setText("2");
             emit parallel->textEdited(parallel->text());
         }
@@ -88,8 +68,8 @@ int main(int argc, char *argv[])
         if (running) {
             // Caught while two encoders run, after the first segment has ended: its lines in
             // the log, the two segments running on the line under it, Abort offered.
-            auto *log = child.findChild<QPlainTextEdit *>(QString("id%1").arg(PredictionDialog::LogBox));
-            auto *progress = child.findChild<QLabel *>(QString("id%1").arg(PredictionDialog::ProgressLine));
+            auto *log = in<QPlainTextEdit>(child, PredictionDialog::LogBox);
+            auto *progress = in<QLabel>(child, PredictionDialog::ProgressLine);
             const auto caught = [&] {
                 return log->toPlainText().contains("*** Using Q factor") && progress->text().startsWith("Segments ");
             };
@@ -106,9 +86,6 @@ int main(int argc, char *argv[])
         app.processEvents();
         shot = save->isEnabled() && child.grab().save(QString::fromLocal8Bit(argv[1]));
     });
-    // The window's Cancel (the driver leaves it open) abandons the save: the demo stays as made.
-    qobject_cast<QAbstractButton *>(view.control(MainWindow::SaveButton))->click();
-    setChildDialogDriver({});
     if (!shot) {
         std::fprintf(stderr, "cannot render %s\n", argv[1]);
         return 1;
