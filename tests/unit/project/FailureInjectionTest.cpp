@@ -198,6 +198,18 @@ const Pair &pairOf(Gives gives)
     return gives == Gives::Old ? states().first : states().second;
 }
 
+// The pair as the first save left it, laid in `folder`, loaded and planned again with `plan`:
+// what a second save writes.
+::testing::AssertionResult replanned(const std::string &folder, Project &project, FakeDesktop &desktop,
+                                     void (*plan)(Project &) = planB)
+{
+    lay(folder, states().afterFirst);
+    if (!project.load(folder + "/Rebuilder.INF", desktop))
+        return ::testing::AssertionFailure() << "the first save's pair does not load from " << folder;
+    plan(project);
+    return ::testing::AssertionSuccess();
+}
+
 } // namespace
 
 TEST(SaveFailures, AFailureAtAnyStepLeavesTheOldPairOrTheNewOneAndSaysWhich)
@@ -206,11 +218,9 @@ TEST(SaveFailures, AFailureAtAnyStepLeavesTheOldPairOrTheNewOneAndSaysWhich)
     for (const StepCase &c : stepCases) {
         SCOPED_TRACE(int(c.step));
         TempFolder folder;
-        lay(folder.path(), s.afterFirst);
         FakeDesktop desktop;
         Project project;
-        ASSERT_TRUE(project.load(folder.file("Rebuilder.INF"), desktop));
-        planB(project);
+        ASSERT_TRUE(replanned(folder.path(), project, desktop));
         {
             HookReset reset;
             setSaveStepHook([&](SaveStep step) { return step != c.step; });
@@ -236,11 +246,9 @@ TEST(SaveFailures, AnInfThatCannotBePutBackIsLeftForTheNextLoad)
 {
     const States &s = states();
     TempFolder folder;
-    lay(folder.path(), s.afterFirst);
     FakeDesktop desktop;
     Project project;
-    ASSERT_TRUE(project.load(folder.file("Rebuilder.INF"), desktop));
-    planB(project);
+    ASSERT_TRUE(replanned(folder.path(), project, desktop));
     {
         HookReset reset;
         setSaveStepHook([](SaveStep step) { return step != SaveStep::ReplaceEcl && step != SaveStep::RollBack; });
@@ -373,11 +381,9 @@ TEST(SaveFailures, AFileSizeLimitChangesNeitherFile)
     for (long long limit : limits) {
         SCOPED_TRACE(limit);
         TempFolder folder;
-        lay(folder.path(), s.afterFirst);
         FakeDesktop desktop;
         Project project;
-        ASSERT_TRUE(project.load(folder.file("Rebuilder.INF"), desktop));
-        planB(project);
+        ASSERT_TRUE(replanned(folder.path(), project, desktop));
         rlimit limited = saved;
         limited.rlim_cur = rlim_t(limit);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
@@ -416,11 +422,9 @@ TEST(SaveFailures, AReadOnlyFolderFileOrCopyChangesNeitherFile)
         SCOPED_TRACE(c.name);
         ScratchMount disk(4 << 20);
         ASSERT_TRUE(disk.mounted());
-        lay(disk.path(), s.afterFirst);
         FakeDesktop desktop;
         Project project;
-        ASSERT_TRUE(project.load(disk.file("Rebuilder.INF"), desktop));
-        planB(project);
+        ASSERT_TRUE(replanned(disk.path(), project, desktop));
         ASSERT_TRUE(c.protect(disk));
         EXPECT_FALSE(project.save(desktop, nullptr));
         EXPECT_EQ(desktop.messageTexts(),
@@ -435,12 +439,10 @@ TEST(SaveFailures, WhileAnotherHoldsTheLockASaveChangesNothingAndALoadWaits)
 {
     const States &s = states();
     TempFolder folder;
-    lay(folder.path(), s.afterFirst);
     const std::string inf = folder.file("Rebuilder.INF");
     FakeDesktop desktop;
     Project project;
-    ASSERT_TRUE(project.load(inf, desktop));
-    planB(project);
+    ASSERT_TRUE(replanned(folder.path(), project, desktop));
 
     ProjectLock other;
     FileError error;
@@ -502,12 +504,10 @@ TEST(ConcurrentSaves, ASecondSaveIsRefusedAtEveryStepOfTheFirst)
             continue; // not a step of a save that succeeds
         SCOPED_TRACE(step);
         TempFolder folder;
-        lay(folder.path(), s.afterFirst);
         const std::string inf = folder.file("Rebuilder.INF");
         FakeDesktop desktop;
         Project second;
-        ASSERT_TRUE(second.load(inf, desktop));
-        planC(second);
+        ASSERT_TRUE(replanned(folder.path(), second, desktop, planC));
 
         int paused[2];
         int resume[2];
