@@ -654,18 +654,14 @@ GeneratorOptions variantOptions(unsigned seed, int cceType, bool qCharF, bool de
 
 GeneratorOptions mediaOptions(unsigned seed)
 {
-    GeneratorOptions o;
-    o.seed = seed;
-    o.titleSets = 2;
+    // The demo's shape, every segment OPV, none of its planted odd cases.
+    GeneratorOptions o = demoOptions(seed);
     o.segments = 8;
-    o.cellsPerSegment = 3;
-    o.varyCellCounts = true;
-    o.cceType = 3;
-    o.encoderMode = 1;
     o.opvEvery = 1;
     o.customMatrixEvery = 0;
     o.disagreeingScanEvery = 0;
     o.shortCellPercent = 0;
+    o.plantDemoCases = false;
     o.media = true;
     o.segmentFramesMin = 1500;
     o.segmentFramesMax = 20000;
