@@ -200,12 +200,13 @@ const Pair &pairOf(Gives gives)
 
 // The pair as the first save left it, laid in `folder`, loaded and planned again with `plan`:
 // what a second save writes.
-::testing::AssertionResult replanned(const std::string &folder, Project &project, FakeDesktop &desktop,
+template <typename Folder> // a TempFolder or a ScratchMount
+::testing::AssertionResult replanned(const Folder &folder, Project &project, FakeDesktop &desktop,
                                      void (*plan)(Project &) = planB)
 {
-    lay(folder, states().afterFirst);
-    if (!project.load(folder + "/Rebuilder.INF", desktop))
-        return ::testing::AssertionFailure() << "the first save's pair does not load from " << folder;
+    lay(folder.path(), states().afterFirst);
+    if (!project.load(folder.file("Rebuilder.INF"), desktop))
+        return ::testing::AssertionFailure() << "the first save's pair does not load from " << folder.path();
     plan(project);
     return ::testing::AssertionSuccess();
 }
@@ -220,7 +221,7 @@ TEST(SaveFailures, AFailureAtAnyStepLeavesTheOldPairOrTheNewOneAndSaysWhich)
         TempFolder folder;
         FakeDesktop desktop;
         Project project;
-        ASSERT_TRUE(replanned(folder.path(), project, desktop));
+        ASSERT_TRUE(replanned(folder, project, desktop));
         {
             HookReset reset;
             setSaveStepHook([&](SaveStep step) { return step != c.step; });
@@ -248,7 +249,7 @@ TEST(SaveFailures, AnInfThatCannotBePutBackIsLeftForTheNextLoad)
     TempFolder folder;
     FakeDesktop desktop;
     Project project;
-    ASSERT_TRUE(replanned(folder.path(), project, desktop));
+    ASSERT_TRUE(replanned(folder, project, desktop));
     {
         HookReset reset;
         setSaveStepHook([](SaveStep step) { return step != SaveStep::ReplaceEcl && step != SaveStep::RollBack; });
@@ -383,7 +384,7 @@ TEST(SaveFailures, AFileSizeLimitChangesNeitherFile)
         TempFolder folder;
         FakeDesktop desktop;
         Project project;
-        ASSERT_TRUE(replanned(folder.path(), project, desktop));
+        ASSERT_TRUE(replanned(folder, project, desktop));
         rlimit limited = saved;
         limited.rlim_cur = rlim_t(limit);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
@@ -424,7 +425,7 @@ TEST(SaveFailures, AReadOnlyFolderFileOrCopyChangesNeitherFile)
         ASSERT_TRUE(disk.mounted());
         FakeDesktop desktop;
         Project project;
-        ASSERT_TRUE(replanned(disk.path(), project, desktop));
+        ASSERT_TRUE(replanned(disk, project, desktop));
         ASSERT_TRUE(c.protect(disk));
         EXPECT_FALSE(project.save(desktop, nullptr));
         EXPECT_EQ(desktop.messageTexts(),
@@ -442,7 +443,7 @@ TEST(SaveFailures, WhileAnotherHoldsTheLockASaveChangesNothingAndALoadWaits)
     const std::string inf = folder.file("Rebuilder.INF");
     FakeDesktop desktop;
     Project project;
-    ASSERT_TRUE(replanned(folder.path(), project, desktop));
+    ASSERT_TRUE(replanned(folder, project, desktop));
 
     ProjectLock other;
     FileError error;
@@ -507,7 +508,7 @@ TEST(ConcurrentSaves, ASecondSaveIsRefusedAtEveryStepOfTheFirst)
         const std::string inf = folder.file("Rebuilder.INF");
         FakeDesktop desktop;
         Project second;
-        ASSERT_TRUE(replanned(folder.path(), second, desktop, planC));
+        ASSERT_TRUE(replanned(folder, second, desktop, planC));
 
         int paused[2];
         int resume[2];
