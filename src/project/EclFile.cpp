@@ -298,16 +298,7 @@ bool readEcl(Project &project, const std::string &path, ReadError &error)
 
 WriteResult writeEcl(const Project &project, const std::string &source, const std::string &target)
 {
-    if (!isReadableFile(source))
-        return WriteResult::SourceUnreadable;
-    LineWriter out;
-    FileError error;
-    if (!out.open(target))
-        return WriteResult::WriteFailed;
-    const WriteResult result = writeEcl(project, source, out, error);
-    if (result != WriteResult::Ok)
-        return result;
-    return out.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
+    return writeProjectFile(writeEcl, project, source, target);
 }
 
 WriteResult writeEcl(const Project &project, const std::string &source, LineWriter &out, FileError &error)

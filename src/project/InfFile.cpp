@@ -176,7 +176,8 @@ bool readInf(Project &project, const std::string &path, Desktop &desktop, ReadEr
     return true;
 }
 
-WriteResult writeInf(const Project &project, const std::string &source, const std::string &target)
+WriteResult writeProjectFile(ProjectFileWriter write, const Project &project, const std::string &source,
+                             const std::string &target)
 {
     if (!isReadableFile(source))
         return WriteResult::SourceUnreadable;
@@ -184,10 +185,15 @@ WriteResult writeInf(const Project &project, const std::string &source, const st
     FileError error;
     if (!out.open(target))
         return WriteResult::WriteFailed;
-    const WriteResult result = writeInf(project, source, out, error);
+    const WriteResult result = write(project, source, out, error);
     if (result != WriteResult::Ok)
         return result;
     return out.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
+}
+
+WriteResult writeInf(const Project &project, const std::string &source, const std::string &target)
+{
+    return writeProjectFile(writeInf, project, source, target);
 }
 
 WriteResult writeInf(const Project &project, const std::string &source, LineWriter &out, FileError &error)

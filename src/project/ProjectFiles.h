@@ -29,6 +29,10 @@ WriteResult writeEcl(const Project &project, const std::string &source, const st
 // The same into an open writer, which the caller finishes; `error` says why it failed.
 WriteResult writeInf(const Project &project, const std::string &source, LineWriter &out, FileError &error);
 WriteResult writeEcl(const Project &project, const std::string &source, LineWriter &out, FileError &error);
+// The file-to-file form of one of the two above.
+using ProjectFileWriter = WriteResult (*)(const Project &, const std::string &, LineWriter &, FileError &);
+WriteResult writeProjectFile(ProjectFileWriter write, const Project &project, const std::string &source,
+                             const std::string &target);
 
 // The line-by-line copy used for every ".bak" and ".original" copy.
 //   overwrite: false keeps an existing destination (returns true without copying);
