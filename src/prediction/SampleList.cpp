@@ -5,6 +5,7 @@
 #include "common/TextFile.h"
 #include "platform/Desktop.h"
 #include "project/EclKeys.h"
+#include "project/EclSettingLines.h"
 #include "project/Project.h"
 
 #include <climits>
@@ -49,22 +50,16 @@ public:
 
     void rewrite(const std::string &line, LineReader &in)
     {
-        const bool cce270 = m_project.cceType == 3;
         const EncoderSettings &s = m_s;
-        switch (classify(line)) {
-        case Key::None:
-        case Key::Title:
-        case Key::VbrBrateAvg:
-        case Key::GopHdr: // written after "gop_nm=", which drops the line after it
-        case Key::VbrPass:
-        case Key::PictQchar:
-        case Key::VbrBrateMin:
-        case Key::VbrBrateMax:
-        case Key::PictType:
-        case Key::FilterOff:
-        case Key::FilterOn:
-        case Key::PictComplexity:
-        case Key::OpvQFactor: m_out.push_back(line); break; // the Q factor is set at every trial
+        const Key key = classify(line);
+        // The settings the windows own, as the saved list will have them.
+        const int taken = writeSettingLines(key, line, s, cceKind(m_project.cceType),
+                                            [this](const std::string &text) { m_out.push_back(text); });
+        if (taken >= 0) {
+            drop(in, taken);
+            return;
+        }
+        switch (key) {
         case Key::VidFile0: m_out.push_back("vid_file0=" + m_files.output); break;
         case Key::VidFile1: m_out.push_back("vid_file1=" + m_files.output); break;
         case Key::VafOut: m_out.push_back("vaf_out=0"); break;
@@ -75,84 +70,15 @@ public:
         case Key::VideoType: write("video_type=", m_project.cceType == 1 ? 2 : 4); break;
         case Key::Vmode: m_out.push_back("vmode=0"); break;
         case Key::IntraDcPrec:
-            if (cce270) {
+            if (m_project.cceType == 3) {
                 write("intra_dc_prec_9_max=", s.intraDcPrecision > 0 ? 113 : 1);
                 write("intra_dc_prec_10_max=", s.intraDcPrecision > 1 ? 113 : 1);
             } else {
                 write("intra_dc_prec=", s.intraDcPrecision);
             }
             break;
-        // CCE 2.70 lists give the intra DC precision only through these two keys; the sample
-        // keeps them, with the values the final list gets, so that it is encoded as the
-        // segment will be.
-        case Key::IntraDc9Max: write("intra_dc_precision_9_max=", s.intraDcPrecision > 0 ? 113 : 1); break;
-        case Key::IntraDc10Max: write("intra_dc_precision_10_max=", s.intraDcPrecision > 1 ? 113 : 1); break;
-        case Key::GopNm:
-            write("gop_nm=", s.gopHeader == 12 ? 4 : 5);
-            write("gop_hdr=", s.gopHeader == 12 ? 12 : 15);
-            drop(in, 1);
-            break;
-        case Key::QualityPrec: write("quality_prec=", s.quality); break;
-        case Key::QCharF: write("q_char_f=", s.quality); break;
-        case Key::VbrBias: write("vbr_bias=", s.vbrBias); break;
-        case Key::OpvBrateMin: write("opv_brate_min=", s.minBitrate); break;
-        case Key::OpvBrateMax: write("opv_brate_max=", s.maxBitrate); break;
-        case Key::QmatIdx:
-            write("qmat_idx=", s.qmatIndex);
-            if (s.qmatIndex == -1) {
-                m_out.push_back("qmat=");
-                m_out.insert(m_out.end(), s.qmatLines.begin(), s.qmatLines.end());
-            }
-            break;
-        case Key::Qmat: drop(in, 16); break; // written after "qmat_idx="
-        case Key::AlternateScan:
-            // When the cells disagree, the item keeps its own value.
-            if (s.alternateScan != -1)
-                write("alternate_scan=", s.alternateScan);
-            else
-                m_out.push_back(line);
-            break;
-        case Key::Progressive:
-            if (s.progressive != -1)
-                write("progressive=", s.progressive);
-            else
-                m_out.push_back(line);
-            break;
-        case Key::AdjustQMatrix: write("adjust_q_matrix=", s.adjustQMatrix); break;
-        case Key::NoMove: write("no_move=", s.noMove); break;
-        case Key::UseFilter:
-            write("use_filter=", s.useFilter);
-            write("filter_val=", s.filterValue);
-            break;
-        case Key::VFilter:
-            write("v_filter=", s.useFilter);
-            write("v_filter_val=", s.filterValue);
-            break;
-        case Key::Dither:
-            write("dither=", s.dither);
-            if (cce270) {
-                write("dither_Y_max=", s.ditherMax);
-                write("dither_C_max=", s.ditherCMax);
-            } else {
-                write("dither_max=", s.ditherMax);
-            }
-            break;
-        case Key::HFilter:
-            write("h_filter=", s.hFilter);
-            if (cce270) {
-                write("h_filter_idx=", s.hFilterIndex / 4);
-                write("h_filter_idx2=", s.hFilterIndex % 4);
-            } else {
-                write("h_filter_idx=", s.hFilterIndex);
-            }
-            break;
-        case Key::FilterVal:
-        case Key::VFilterVal:
-        case Key::DitherMax:
-        case Key::DitherYMax:
-        case Key::DitherCMax:
-        case Key::HFilterIdx:
-        case Key::HFilterIdx2: break; // written after their switch
+        // Everything else is copied; the Q factor is set at every trial.
+        default: m_out.push_back(line); break;
         }
     }
 

@@ -1,5 +1,6 @@
 #include "project/CellIndex.h"
 #include "project/EclKeys.h"
+#include "project/EclSettingLines.h"
 #include "project/ProjectFiles.h"
 
 #include "common/Convert.h"
@@ -12,8 +13,6 @@
 #include <limits>
 
 namespace {
-
-constexpr int qmatLineCount = 16;
 
 using Key = EclKey;
 using KeyedLine = EclKeyedLine;
@@ -98,7 +97,7 @@ void applyManagedKey(Project &project, Segment &segment, Cell &cell, int cellInd
     case Key::QmatIdx: s.qmatIndex = v; break;
     case Key::Qmat: {
         std::string matrixLine;
-        for (int i = 0; i < qmatLineCount; ++i) {
+        for (int i = 0; i < eclQmatLineCount; ++i) {
             if (!in.next(matrixLine))
                 break;
             if (isTitle(matrixLine)) {
@@ -345,13 +344,13 @@ WriteResult writeEcl(const Project &project, const std::string &source, LineWrit
             continue;
         }
         const EncoderSettings &s = segment->settings;
+        const int taken = writeSettingLines(key, line, s, kind, [&out](const std::string &text) { out.writeLine(text); });
+        if (taken >= 0) {
+            dropLines(taken);
+            continue;
+        }
         switch (key) {
         case Key::VbrBrateAvg: write(key, cell->bitrate); break;
-        case Key::GopNm:
-            write(Key::GopNm, s.gopHeader == 12 ? 4 : 5);
-            write(Key::GopHdr, s.gopHeader == 12 ? 12 : 15);
-            dropLines(1);
-            break;
         case Key::IntraDcPrec:
             if (kind.dcPrecisionAsMaxPair) {
                 write(Key::IntraDc9Max, s.intraDcPrecision > 0 ? 113 : 1);
@@ -360,17 +359,10 @@ WriteResult writeEcl(const Project &project, const std::string &source, LineWrit
                 write(key, s.intraDcPrecision);
             }
             break;
-        case Key::IntraDc9Max: write(key, s.intraDcPrecision > 0 ? 113 : 1); break;
-        case Key::IntraDc10Max: write(key, s.intraDcPrecision > 1 ? 113 : 1); break;
         case Key::VbrPass: write(key, s.vbrPasses); break;
-        case Key::QualityPrec:
-        case Key::QCharF:
         case Key::PictQchar: write(key, s.quality); break;
-        case Key::VbrBias: write(key, s.vbrBias); break;
-        case Key::VbrBrateMin:
-        case Key::OpvBrateMin: write(key, s.minBitrate); break;
-        case Key::VbrBrateMax:
-        case Key::OpvBrateMax: write(key, s.maxBitrate); break;
+        case Key::VbrBrateMin: write(key, s.minBitrate); break;
+        case Key::VbrBrateMax: write(key, s.maxBitrate); break;
         case Key::OpvQFactor: write(key, s.opvQFactor); break;
         case Key::VideoType:
         case Key::Vmode:
@@ -384,68 +376,7 @@ WriteResult writeEcl(const Project &project, const std::string &source, LineWrit
         case Key::FilterOff: write(key, s.filterOff); break;
         case Key::FilterOn: write(key, clampedInt(1 - std::int64_t(s.filterOff))); break;
         case Key::PictComplexity: write(key, s.pictComplexity); break;
-        case Key::QmatIdx:
-            write(key, s.qmatIndex);
-            if (s.qmatIndex == -1) {
-                out.writeLine("qmat=");
-                for (const std::string &matrixLine : s.qmatLines)
-                    out.writeLine(matrixLine);
-            }
-            break;
-        case Key::Qmat: dropLines(qmatLineCount); break; // written after "qmat_idx="
-        case Key::UseFilter:
-            write(key, s.useFilter);
-            write(Key::FilterVal, s.filterValue);
-            break;
-        case Key::VFilter:
-            write(key, s.useFilter);
-            write(Key::VFilterVal, s.filterValue);
-            break;
-        case Key::Dither:
-            write(key, s.dither);
-            if (kind.ditherPerPlane) {
-                write(Key::DitherYMax, s.ditherMax);
-                write(Key::DitherCMax, s.ditherCMax);
-            } else {
-                write(Key::DitherMax, s.ditherMax);
-            }
-            break;
-        case Key::HFilter:
-            write(key, s.hFilter);
-            if (kind.lowPassIndexPair) {
-                write(Key::HFilterIdx, s.hFilterIndex / 4);
-                write(Key::HFilterIdx2, s.hFilterIndex % 4);
-            } else {
-                write(Key::HFilterIdx, s.hFilterIndex);
-            }
-            break;
-        case Key::FilterVal:
-        case Key::VFilterVal:
-        case Key::DitherMax:
-        case Key::DitherYMax:
-        case Key::DitherCMax:
-        case Key::HFilterIdx:
-        case Key::HFilterIdx2: break; // written after their switch
-        case Key::AlternateScan:
-            // When the cells disagree, each item keeps its own value.
-            if (s.alternateScan != -1)
-                write(key, s.alternateScan);
-            else
-                out.writeLine(line);
-            break;
-        case Key::Progressive:
-            if (s.progressive != -1)
-                write(key, s.progressive);
-            else
-                out.writeLine(line);
-            break;
-        case Key::AdjustQMatrix: write(key, s.adjustQMatrix); break;
-        case Key::NoMove: write(key, s.noMove); break;
-        case Key::GopHdr:
-        case Key::Name:
-        case Key::None:
-        default: // the sample list's own keys, which classify() leaves out
-        case Key::Title: out.writeLine(line); break;
+        default: out.writeLine(line); break; // the title, the script, and what the program leaves alone
         }
     }
     if (in.failed()) {

@@ -18,6 +18,9 @@ enum class EclKey {
     VidFile0, VidFile1, VafOut, FrameLast, EncodeLast, FixGopLength,
 };
 
+// The lines of a custom matrix that follow "qmat=".
+constexpr int eclQmatLineCount = 16;
+
 struct EclKeyedLine {
     EclKey key = EclKey::None;
     std::size_t valueAt = 0; // where the value starts in the line
