@@ -1,6 +1,7 @@
 #include "EncoderProcess.h"
 #include "platform/PathMapper.h"
 
+#include "common/CommandLine.h"
 #include "common/TextFile.h"
 #include "prediction/PredictionRun.h"
 
@@ -19,31 +20,7 @@ namespace {
 
 constexpr std::size_t keptOutput = 16 * 1024;
 
-#ifdef _WIN32
-
-// One argument as the C runtime splits a command line: in quotes when it holds anything but
-// plain characters, with the backslashes before a quote doubled.
-std::string quotedArgument(const std::string &arg)
-{
-    if (!arg.empty() && arg.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.")
-                            == std::string::npos)
-        return arg;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, '\\');
-    return quoted + "\"";
-}
-
-#else
+#ifndef _WIN32
 
 void closeBoth(int fds[2])
 {
@@ -71,22 +48,10 @@ EncoderProcesses::~EncoderProcesses()
 
 bool EncoderProcesses::start(int lane, const EncoderCommand &command)
 {
-    // "\"%s\" %s": the program in quotes, then its arguments.
-    std::string line = "\"" + command.program + "\"";
-    for (const std::string &arg : command.arguments)
-        line += " " + quotedArgument(arg);
-    std::wstring wideLine = toFsPath(line).wstring();
-    const std::wstring folder = toFsPath(command.workingFolder).wstring();
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = command.minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+    HANDLE process = startWindowsProcess(command.program, command.arguments, command.workingFolder, command.minimized);
+    if (!process)
         return false;
-    CloseHandle(process.hThread);
-    m_running.push_back({lane, process.hProcess});
+    m_running.push_back({lane, process});
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "win32/PredictionWindow.h"
 
+#include "common/CommandLine.h"
+
 #include "win32/WideText.h"
 #include "win32/Win32Desktop.h"
 #include "win32/resource.h"
@@ -107,21 +109,10 @@ bool PredictionWindow::startEncoder(int laneIndex, const EncoderCommand &command
         return false;
     Lane &lane = m_lanes[std::size_t(laneIndex)];
     // "\"CCE\" -ecl \"list\" -batch", in the prediction folder.
-    std::string line = "\"" + command.program + "\"";
-    for (const std::string &argument : command.arguments)
-        line += " " + quotedArgument(argument);
-    std::wstring wideLine = wide(line);
-    const std::wstring folder = wide(command.workingFolder);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = command.minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+    HANDLE process = startWindowsProcess(command.program, command.arguments, command.workingFolder, command.minimized);
+    if (!process)
         return false;
-    CloseHandle(process.hThread);
-    lane.process = process.hProcess;
+    lane.process = process;
     lane.window = handle();
     if (!RegisterWaitForSingleObject(&lane.wait, lane.process, &processEnded, &lane, INFINITE,
                                      WT_EXECUTEONLYONCE)) {

@@ -1,5 +1,7 @@
 #include "win32/Win32Desktop.h"
 
+#include "common/CommandLine.h"
+
 #include "win32/WideText.h"
 
 #include <commdlg.h>
@@ -57,32 +59,6 @@ std::wstring win32FilterString(const std::vector<Desktop::FileFilter> &filters)
     }
     text += L'\0';
     return text;
-}
-
-std::string quotedArgument(const std::string &argument)
-{
-    // A switch stays bare ("-ecl", "-batch": the encoder reads them so); anything else is quoted
-    // even without blanks, as the media player's script path and the encoder's list path are.
-    if (!argument.empty() && argument[0] == '-' && argument.find_first_of(" \t\"") == std::string::npos)
-        return argument;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == '"') {
-            quoted.append(backslashes * 2 + 1, '\\');
-        } else {
-            quoted.append(backslashes, '\\');
-        }
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, '\\');
-    quoted += '"';
-    return quoted;
 }
 
 std::string programFolder()

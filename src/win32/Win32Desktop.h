@@ -32,8 +32,5 @@ public:
 
 // The Windows open-file filter: "description\0pattern\0...\0\0".
 std::wstring win32FilterString(const std::vector<Desktop::FileFilter> &filters);
-// One argument of a command line, as the C runtime's parser reads it back: a switch such as
-// "-batch" bare, anything else in quotes (with the backslashes before a quote doubled).
-std::string quotedArgument(const std::string &argument);
 // The folder of the running executable, where Tavro.ini, Filters.txt and test.avs live.
 std::string programFolder();

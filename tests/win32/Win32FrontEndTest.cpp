@@ -3,6 +3,7 @@
 // shows the result. Runs under Wine (with a display) or on Windows.
 
 #include "app/MainWindow.h"
+#include "common/CommandLine.h"
 #include "encoder/CceSettingsDialogBase.h"
 #include "encoder/EncoderSettingsDialog.h"
 #include "settings/AppSettings.h"
