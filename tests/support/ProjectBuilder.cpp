@@ -67,3 +67,13 @@ Layout layout(const Project &project)
     }
     return result;
 }
+
+EncoderSettings typicalSettings()
+{
+    EncoderSettings s;
+    s.vbrPasses = 3, s.intraDcPrecision = 1, s.gopHeader = 15, s.quality = 30, s.vbrBias = 40, s.qmatIndex = 0;
+    s.useFilter = 0, s.filterValue = 10, s.dither = 0, s.ditherMax = 20, s.ditherCMax = 10;
+    s.hFilter = 0, s.hFilterIndex = 6, s.filterOff = 1, s.pictType = 0, s.pictComplexity = 2;
+    s.minBitrate = 2000, s.maxBitrate = 8000, s.alternateScan = 0, s.progressive = 0, s.adjustQMatrix = 0, s.noMove = 0;
+    return s;
+}

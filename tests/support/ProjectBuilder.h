@@ -34,3 +34,5 @@ std::vector<int> bitrates(const Project &project);
 // The Vob-IDs of each segment's cells, segment by segment: what linking changes.
 using Layout = std::vector<std::vector<int>>;
 Layout layout(const Project &project);
+// Encoder settings within every settings window's ranges, each field with its own value.
+EncoderSettings typicalSettings();

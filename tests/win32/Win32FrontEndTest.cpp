@@ -79,23 +79,13 @@ std::string text(HWND dialog, int id)
     return windowText(item(dialog, id));
 }
 
-EncoderSettings typical()
-{
-    EncoderSettings s;
-    s.vbrPasses = 3, s.intraDcPrecision = 1, s.gopHeader = 15, s.quality = 30, s.vbrBias = 40, s.qmatIndex = 0;
-    s.useFilter = 0, s.filterValue = 10, s.dither = 0, s.ditherMax = 20, s.ditherCMax = 10;
-    s.hFilter = 0, s.hFilterIndex = 6, s.filterOff = 1, s.pictType = 0, s.pictComplexity = 2;
-    s.minBitrate = 2000, s.maxBitrate = 8000, s.alternateScan = 0, s.progressive = 0, s.adjustQMatrix = 0, s.noMove = 0;
-    return s;
-}
-
 // A settings window of the given CCE type and mode, open without a modal loop.
 struct OpenSettings {
     OpenSettings(int cceType, int encoderMode = 1) : project(ProjectBuilder().segment().cell(1000, 4000).build())
     {
         project.cceType = cceType;
         project.encoderMode = encoderMode;
-        project.segment(0).settings = typical();
+        project.segment(0).settings = typicalSettings();
         window = openSettingsDialog(project, project.segment(0), desktop);
         dialog = std::make_unique<SettingsWindowDialog>(*window);
         handle = dialog->openModeless(dialog->templateId(), nullptr);
@@ -344,8 +334,8 @@ TEST(Win32Binder, RefusedOkKeepsTheWindowAndCancelPutsTheSettingsBack)
 
     notify(open.handle, B::CancelButton, BN_CLICKED);
     EXPECT_FALSE(IsWindow(open.handle));
-    EXPECT_EQ(open.settings().hFilterIndex, typical().hFilterIndex);
-    EXPECT_EQ(open.settings().quality, typical().quality);
+    EXPECT_EQ(open.settings().hFilterIndex, typicalSettings().hFilterIndex);
+    EXPECT_EQ(open.settings().quality, typicalSettings().quality);
 }
 
 TEST(Win32Binder, MainWindowRowAndCheckBoxReachTheirCommands)

@@ -20,17 +20,6 @@ using G = EncoderSettingsDialog;
 // The windows by the CCE type that opens them (CCE mode).
 constexpr int cce270 = 3, sp = 1, oldSp = 0, generic = 2;
 
-// Settings within every window's ranges, each field with its own value.
-EncoderSettings typical()
-{
-    EncoderSettings s;
-    s.vbrPasses = 3, s.intraDcPrecision = 1, s.gopHeader = 15, s.quality = 30, s.vbrBias = 40, s.qmatIndex = 0;
-    s.useFilter = 0, s.filterValue = 10, s.dither = 0, s.ditherMax = 20, s.ditherCMax = 10;
-    s.hFilter = 0, s.hFilterIndex = 6, s.filterOff = 1, s.pictType = 0, s.pictComplexity = 2;
-    s.minBitrate = 2000, s.maxBitrate = 8000, s.alternateScan = 0, s.progressive = 0, s.adjustQMatrix = 0, s.noMove = 0;
-    return s;
-}
-
 // One segment in a project of the given CCE type and mode, and its settings window.
 struct Harness {
     explicit Harness(int cceType, const std::function<void(EncoderSettings &)> &setup = {}, int encoderMode = 1)
@@ -38,7 +27,7 @@ struct Harness {
     {
         project.cceType = cceType;
         project.encoderMode = encoderMode;
-        settings() = typical();
+        settings() = typicalSettings();
         if (setup)
             setup(settings());
         opened = settings();
